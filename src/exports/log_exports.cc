@@ -1,0 +1,31 @@
+// Exported value-change checks and Set_Map.
+#include "config/retentive.h"
+#include "config/value_change_log.h"
+#include "exports/library.h"
+
+using quorsma::exports::Ctx;
+namespace cfg = quorsma::config;
+
+extern "C" {
+
+QSMA_EXPORT void QSMA_API smLogWrite_M(int32_t index) {
+  if (Ctx().image) cfg::CheckM(Ctx(), index);
+}
+QSMA_EXPORT void QSMA_API smLogWrite_B(int32_t index) {
+  if (Ctx().image) cfg::CheckB(Ctx(), index);
+}
+QSMA_EXPORT void QSMA_API smLogWrite_L(int32_t index) {
+  if (Ctx().image) cfg::CheckL(Ctx(), index);
+}
+QSMA_EXPORT void QSMA_API smLogWrite_D(int32_t index) {
+  if (Ctx().image) cfg::CheckD(Ctx(), index);
+}
+QSMA_EXPORT void QSMA_API smLogWrite_W(int32_t index) {
+  if (Ctx().image) cfg::CheckW(Ctx(), index);
+}
+QSMA_EXPORT int32_t QSMA_API Set_Map(const char* kind, int32_t index, int32_t /*value*/) {
+  if (Ctx().image && kind) cfg::SetMap(Ctx(), kind, index);
+  return 0;
+}
+
+}  // extern "C"

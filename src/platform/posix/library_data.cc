@@ -1,0 +1,73 @@
+#include "platform/posix/library_data.h"
+
+#include <errno.h>
+#include <sys/mman.h>
+
+#include <mutex>
+#include <string>
+
+#include "platform/posix/shared_object.h"
+
+namespace quorsma::platform {
+namespace {
+
+std::mutex g_mutex;
+LibraryData* g_data = nullptr;
+SharedObject g_object;
+std::string g_name;
+
+void InitRobust(pthread_mutex_t* mutex) {
+  pthread_mutexattr_t attr;
+  pthread_mutexattr_init(&attr);
+  pthread_mutexattr_setpshared(&attr, PTHREAD_PROCESS_SHARED);
+  pthread_mutexattr_setrobust(&attr, PTHREAD_MUTEX_ROBUST);
+  pthread_mutex_init(mutex, &attr);
+  pthread_mutexattr_destroy(&attr);
+}
+
+}  // namespace
+
+LibraryData* AttachLibraryData(const char* section_name) {
+  std::lock_guard<std::mutex> guard(g_mutex);
+  if (g_data != nullptr) return g_data;
+  std::string name = SharedObjectName(std::string(section_name) + ".SHARDATA");
+  SharedObject object;
+  // The first holder initialises the locks while it still holds the object
+  // alone; later holders wait for it.
+  auto initialise = [](int fd) {
+    void* address = mmap(nullptr, sizeof(LibraryData), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (address == MAP_FAILED) return false;
+    auto* fresh = static_cast<LibraryData*>(address);
+    InitRobust(&fresh->log_lock);
+    InitRobust(&fresh->comment_file_lock);
+    fresh->initialized = 1;
+    munmap(address, sizeof(LibraryData));
+    return true;
+  };
+  if (!OpenSharedObject(name, sizeof(LibraryData), &object, initialise)) return nullptr;
+  void* address = mmap(nullptr, sizeof(LibraryData), PROT_READ | PROT_WRITE, MAP_SHARED, object.fd, 0);
+  if (address == MAP_FAILED) {
+    CloseSharedObject(name, &object);
+    return nullptr;
+  }
+  auto* data = static_cast<LibraryData*>(address);
+  g_object = object;
+  g_name = name;
+  g_data = data;
+  return g_data;
+}
+
+void DetachLibraryData() {
+  std::lock_guard<std::mutex> guard(g_mutex);
+  if (g_data == nullptr) return;
+  munmap(g_data, sizeof(LibraryData));
+  g_data = nullptr;
+  CloseSharedObject(g_name, &g_object);
+}
+
+void LockRobust(pthread_mutex_t* mutex) {
+  int rc = pthread_mutex_lock(mutex);
+  if (rc == EOWNERDEAD) pthread_mutex_consistent(mutex);
+}
+
+}  // namespace quorsma::platform

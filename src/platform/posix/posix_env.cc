@@ -1,0 +1,229 @@
+// The Linux Env: POSIX shared memory, /proc/self/exe, our own private-profile
+// files, standard error for message boxes and (on request) trace lines.
+#include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <pthread.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "platform/env.h"
+#include "platform/posix/library_data.h"
+#include "platform/posix/shared_object.h"
+#include "platform/profile.h"
+
+namespace quorsma::platform {
+namespace {
+
+struct SectionHandle {
+  std::string name;
+  SharedObject object;
+};
+
+// Writes all of `data` to `fd`; false on any failure.
+bool WriteAll(int fd, const void* data, std::size_t size) {
+  const char* p = static_cast<const char*>(data);
+  while (size > 0) {
+    ssize_t n = write(fd, p, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+std::string DirectoryOf(const std::string& path) {
+  std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+class RobustLock final : public InterProcessLock {
+ public:
+  explicit RobustLock(pthread_mutex_t LibraryData::*member) : member_(member) {}
+  void Bind(LibraryData* data) { data_ = data; }
+  void Lock() override {
+    if (data_) LockRobust(&(data_->*member_));
+  }
+  void Unlock() override {
+    if (data_) pthread_mutex_unlock(&(data_->*member_));
+  }
+
+ private:
+  pthread_mutex_t LibraryData::*member_;
+  LibraryData* data_ = nullptr;
+};
+
+class PosixEnv final : public Env {
+ public:
+  void* CreateSection(const char* name, std::size_t size) override {
+    auto* handle = new SectionHandle;
+    handle->name = SharedObjectName(name);
+    if (!OpenSharedObject(handle->name, size, &handle->object)) {
+      delete handle;
+      return nullptr;
+    }
+    return handle;
+  }
+
+  void* MapSection(void* handle, std::size_t size) override {
+    auto* section = static_cast<SectionHandle*>(handle);
+    // MAP_NORESERVE: pages come into being as they are written.
+    void* address = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_NORESERVE,
+                         section->object.fd, 0);
+    return address == MAP_FAILED ? nullptr : address;
+  }
+
+  void UnmapSection(void* address, std::size_t size) override {
+    if (address) munmap(address, size);
+  }
+
+  void CloseSection(void* handle) override {
+    auto* section = static_cast<SectionHandle*>(handle);
+    if (section == nullptr) return;
+    CloseSharedObject(section->name, &section->object);
+    delete section;
+  }
+
+  std::string ExecutablePath() override {
+    char buffer[PATH_MAX + 1];
+    ssize_t n = readlink("/proc/self/exe", buffer, PATH_MAX);
+    if (n <= 0) return std::string();
+    return std::string(buffer, static_cast<std::size_t>(n));
+  }
+
+  std::string GetEnvironment(const char* name) override {
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+  }
+
+  std::size_t GetProfileString(const char* section, const char* key, const char* fallback,
+                               char* out, std::size_t size, const char* path) override {
+    std::vector<char> bytes;
+    if (!ReadFile(path, &bytes)) return ProfileRead(nullptr, section, key, fallback, out, size);
+    std::string content(bytes.begin(), bytes.end());
+    return ProfileRead(&content, section, key, fallback, out, size);
+  }
+
+  bool WriteProfileString(const char* section, const char* key, const char* value,
+                          const char* path) override {
+    std::vector<char> bytes;
+    std::string content;
+    if (ReadFile(path, &bytes)) content.assign(bytes.begin(), bytes.end());
+    std::string updated = ProfileWrite(content, section, key, value);
+    return WriteFileAtomically(path, updated.data(), updated.size());
+  }
+
+  bool ReadFile(const char* path, std::vector<char>* out) override {
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    out->clear();
+    struct stat st = {};
+    if (fstat(fd, &st) == 0 && st.st_size > 0) out->reserve(static_cast<std::size_t>(st.st_size));
+    char chunk[65536];
+    for (;;) {
+      ssize_t n = read(fd, chunk, sizeof chunk);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        close(fd);
+        return false;
+      }
+      if (n == 0) break;
+      out->insert(out->end(), chunk, chunk + n);
+    }
+    close(fd);
+    return true;
+  }
+
+  bool WriteFileAtomically(const char* path, const void* data, std::size_t size) override {
+    static std::atomic<unsigned> counter{0};
+    std::string target(path);
+    std::string temporary = target + ".tmp." + std::to_string(getpid()) + "." +
+                            std::to_string(counter.fetch_add(1));
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, data, size) && fsync(fd) == 0;
+    ok = (close(fd) == 0) && ok;
+    if (ok) ok = rename(temporary.c_str(), target.c_str()) == 0;
+    if (!ok) {
+      unlink(temporary.c_str());
+      return false;
+    }
+    // Make the rename itself durable.
+    int dir = open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+      fsync(dir);
+      close(dir);
+    }
+    return true;
+  }
+
+  void ShowMessage(const char* text) override {
+    if (DeliverToMessageSink(text)) return;
+    std::fprintf(stderr, "%s\n", text);
+    std::fflush(stderr);
+  }
+
+  void Trace(const char* text) override {
+    if (DeliverToTraceSink(text)) return;
+    if (GetEnvironment("QUORSMA_TRACE") != "stderr") return;
+    std::size_t n = std::strlen(text);
+    std::fprintf(stderr, (n > 0 && text[n - 1] == '\n') ? "%s" : "%s\n", text);
+    std::fflush(stderr);
+  }
+
+  InterProcessLock* LogLock() override {
+    BindLocks();
+    return &log_lock_;
+  }
+
+  InterProcessLock* CommentFileLock() override {
+    BindLocks();
+    return &comment_lock_;
+  }
+
+  int32_t* SharedCommHandle() override {
+    LibraryData* data = Data();
+    return data ? &data->comm_handle : nullptr;
+  }
+
+  void ReleaseSharedData() override { DetachLibraryData(); }
+
+ private:
+  LibraryData* Data() {
+    return AttachLibraryData(SectionName(*this).c_str());
+  }
+
+  void BindLocks() {
+    std::call_once(bind_once_, [this] {
+      LibraryData* data = Data();
+      log_lock_.Bind(data);
+      comment_lock_.Bind(data);
+    });
+  }
+
+  std::once_flag bind_once_;
+  RobustLock log_lock_{&LibraryData::log_lock};
+  RobustLock comment_lock_{&LibraryData::comment_file_lock};
+};
+
+}  // namespace
+
+Env* DefaultEnv() {
+  static PosixEnv* env = new PosixEnv;  // never destroyed: used until process exit
+  return env;
+}
+
+}  // namespace quorsma::platform
