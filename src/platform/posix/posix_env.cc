@@ -43,13 +43,6 @@ bool WriteAll(int fd, const void* data, std::size_t size) {
   return true;
 }
 
-std::string DirectoryOf(const std::string& path) {
-  std::size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
 class RobustLock final : public InterProcessLock {
  public:
   explicit RobustLock(pthread_mutex_t LibraryData::*member) : member_(member) {}
@@ -154,18 +147,14 @@ class PosixEnv final : public Env {
                             std::to_string(counter.fetch_add(1));
     int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) return false;
-    bool ok = WriteAll(fd, data, size) && fsync(fd) == 0;
+    // The rename is what makes the replacement atomic for a process killed
+    // mid-write; the page cache outlives the process.
+    bool ok = WriteAll(fd, data, size);
     ok = (close(fd) == 0) && ok;
     if (ok) ok = rename(temporary.c_str(), target.c_str()) == 0;
     if (!ok) {
       unlink(temporary.c_str());
       return false;
-    }
-    // Make the rename itself durable.
-    int dir = open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-      fsync(dir);
-      close(dir);
     }
     return true;
   }
