@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what the Linux build, tests, benchmarks and fuzzers need, from
+# Debian's packages, when missing.
+set -euo pipefail
+packages=(cmake ninja-build g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
+          clang libclang-rt-14-dev binutils)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  $SUDO apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q "${missing[@]}"
+fi

@@ -1,0 +1,54 @@
+// quorsma info: the section, its configuration texts, handles and log state.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "commands.h"
+#include "quorsma/quorsma.h"
+#include "text_encoding.h"
+
+namespace quorsma::tool {
+namespace {
+
+template <std::size_t N>
+std::string Text(const char (&field)[N]) {
+  std::size_t n = 0;
+  while (n < N && field[n] != '\0') ++n;
+  return ToTerminal(std::string(field, n));
+}
+
+int RunInfo() {
+  const char* name = std::getenv("QUORSMA_SECTION");
+  std::printf("section            %s (%u bytes)\n", name && *name ? name : QSMA_SECTION_NAME, QSMA_SECTION_SIZE);
+  MH_SHARED_STRUCTURE* image = nullptr;
+  smGetMemoryPointer(&image);
+  if (image == nullptr) {
+    std::printf("address            (not mapped)\n");
+    return 1;
+  }
+  std::printf("address            %p\n", static_cast<void*>(image));
+  std::printf("module directory   %s\n", Text(image->ModuleDir).c_str());
+  std::printf("EQP_NAME           %s\n", Text(image->EqpName).c_str());
+  std::printf("PROGRAM_VER        %s\n", Text(image->ProgramVer).c_str());
+  std::printf("RECIPE_CUR_NAME    %s\n", Text(image->RecipeCurName).c_str());
+  std::printf("RECIPE_CUR_NUMBER  %s\n", Text(image->RecipeCurNumber).c_str());
+  std::printf("MEM_PARA_PATH      %s\n", Text(image->MemParaPath).c_str());
+  std::printf("MEM_PLC_PATH       %s\n", Text(image->MemPlcPath).c_str());
+  std::printf("setting directory  %s\n", Text(image->SettingDir).c_str());
+  std::printf("log directory      %s\n", Text(image->LogDir).c_str());
+  std::printf("hWndComm           %d\n", smGethWndComm());
+  std::printf("hWndMsg            %d\n", smGethWndMsg());
+  std::printf("LogEnable          %d\n", image->LogEnable);
+  std::printf("LogLinePending     %d\n", image->LogLinePending);
+  std::printf("LogLine            %s\n", Text(image->LogLine).c_str());
+  return 0;
+}
+
+}  // namespace
+
+void AddInfoCommand(CLI::App& app) {
+  CLI::App* info = app.add_subcommand("info", "Show the section, its configuration texts, handles and log state");
+  info->callback([] { std::exit(RunInfo()); });
+}
+
+}  // namespace quorsma::tool
