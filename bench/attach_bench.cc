@@ -1,0 +1,55 @@
+// Attach and detach of a process: the first process of a section (which
+// creates it) and a later one (which opens it), with no data files present.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "segment/attach.h"
+#include "support/test_env.h"
+
+namespace {
+
+using quorsma::segment::AttachProcess;
+using quorsma::segment::DetachProcess;
+using quorsma::segment::Segment;
+
+// Messages of the missing configuration are captured, not shown.
+quorsma::testing::TestEnv& BenchEnv(const std::string& section) {
+  static quorsma::testing::TestEnv env;
+  env.environment["QUORSMA_SECTION"] = section;
+  env.executable_path = "/nonexistent/bench/quorsma_bench";
+  env.Clear();
+  return env;
+}
+
+void BM_AttachFirstProcess(benchmark::State& state) {
+  int round = 0;
+  for (auto _ : state) {
+    auto& env = BenchEnv("qsma_bench_first_" + std::to_string(++round));
+    Segment segment(&env);
+    AttachProcess(segment);
+    DetachProcess(segment);
+    segment.Close();  // last holder: the section goes away
+  }
+}
+BENCHMARK(BM_AttachFirstProcess)->Unit(benchmark::kMicrosecond);
+
+void BM_AttachLaterProcess(benchmark::State& state) {
+  auto& env = BenchEnv("qsma_bench_later");
+  Segment holder(&env);
+  AttachProcess(holder);  // an earlier process keeps the section alive
+  for (auto _ : state) {
+    Segment segment(&env);
+    AttachProcess(segment);
+    DetachProcess(segment);
+    segment.Close();
+    env.Clear();
+  }
+  DetachProcess(holder);
+  holder.Close();
+}
+BENCHMARK(BM_AttachLaterProcess)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
