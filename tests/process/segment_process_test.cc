@@ -83,5 +83,20 @@ TEST_F(SegmentProcessTest, LibraryStillLoadsWhenTheSectionCannotBeCreated) {
   EXPECT_NE(r.err.find("SMA Error! \r\n Shared Memory creation failed!"), std::string::npos);
 }
 
+// A machine whose shared-memory file system cannot hold the section gets the
+// creation-failure trace at attach instead of a bus error on a later access.
+// Needs a private mount namespace (root); skipped where that is not allowed.
+TEST_F(SegmentProcessTest, SectionIsNotCreatedWithoutRoomForIt) {
+  if (RunChild("/usr/bin/unshare", {"-m", "true"}, {}).exit_code != 0) GTEST_SKIP() << "no mount namespace here";
+  env["QUORSMA_TRACE"] = "stderr";
+  ChildResult r = RunChild("/usr/bin/unshare",
+                           {"-m", "sh", "-c", "mount -t tmpfs -o size=64m tmpfs /dev/shm && exec \"$0\" mapped",
+                            kChild},
+                           env);
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out, "mapped 0\n");
+  EXPECT_NE(r.err.find("SMA Error! \r\n Shared Memory creation failed!"), std::string::npos) << r.err;
+}
+
 }  // namespace
 }  // namespace quorsma::testing
