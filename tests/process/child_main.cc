@@ -7,6 +7,11 @@
 //   set-comm H | get-comm | set-msg H | get-msg
 //   trace-sink | msg-sink   print trace lines / message boxes as "TRACE:..."/"MSG:..."
 //   hold              print "ready", then wait until standard input closes
+//   delete            smDelateSharedMemory
+//   create            "create N" with the result of smCreateSharedMemory
+//   get OP            "OP=V" with GetSma(OP)
+//   set OP V          SetSma(OP, V)
+//   point OP          "point 1" when SmaGetPoint(OP) gives a cell, else "point 0"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -53,6 +58,20 @@ int main(int argc, char** argv) {
       int c;
       while ((c = std::getchar()) != EOF) {
       }
+    } else if (command == "delete") {
+      smDelateSharedMemory();
+      smGetMemoryPointer(&image);
+    } else if (command == "create") {
+      std::printf("create %d\n", smCreateSharedMemory());
+      smGetMemoryPointer(&image);
+    } else if (command == "get" && i + 1 < argc) {
+      const char* operand = argv[++i];
+      std::printf("%s=%d\n", operand, GetSma(operand));
+    } else if (command == "set" && i + 2 < argc) {
+      const char* operand = argv[++i];
+      SetSma(operand, std::atoi(argv[++i]));
+    } else if (command == "point" && i + 1 < argc) {
+      std::printf("point %d\n", SmaGetPoint(argv[++i]) != nullptr);
     } else {
       std::fprintf(stderr, "unknown command %s\n", command.c_str());
       return 2;

@@ -83,6 +83,20 @@ TEST_F(SegmentProcessTest, LibraryStillLoadsWhenTheSectionCannotBeCreated) {
   EXPECT_NE(r.err.find("SMA Error! \r\n Shared Memory creation failed!"), std::string::npos);
 }
 
+// After smDelateSharedMemory the image is gone from the process: operations
+// fail cleanly (0, null, nothing written) instead of touching unmapped memory,
+// and smCreateSharedMemory maps it again.
+TEST_F(SegmentProcessTest, OperationsFailCleanlyAfterTheViewIsReleased) {
+  ChildProcess holder(kChild, {"write-d", "7", "55", "hold"}, env);
+  ASSERT_EQ(holder.ReadLine(), "ready\n");
+  ChildResult r = RunChild(kChild,
+                           {"delete", "mapped", "get", "D7", "set", "D7", "1", "point", "D7", "get-msg", "delete",
+                            "create", "mapped", "read-d", "7"},
+                           env);
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out, "mapped 0\nD7=0\npoint 0\nmsg=0\ncreate 1\nmapped 1\nD[7]=55\n");
+}
+
 // A machine whose shared-memory file system cannot hold the section gets the
 // creation-failure trace at attach instead of a bus error on a later access.
 // Needs a private mount namespace (root); skipped where that is not allowed.
