@@ -1,0 +1,78 @@
+// The operation-result stack and the block stack of the ladder engine.
+//
+// Both live in the shared image (ResultStack/ResultDepth/LastResult and
+// BlockStack/BlockDepth/LastBlock), so every process sees one set.  A push on
+// a full stack is dropped; a pop from an empty stack yields the value most
+// recently pushed (the "last" cell), which is how a branch sees its branch
+// point again after MPS took it off the stack.
+//
+// Any process may write the depth cells, so a depth is read once and every
+// index is taken from that one read and kept inside the 100 cells: a depth
+// above 100 counts as a full stack, a negative depth as an empty one.
+#pragma once
+
+#include <cstdint>
+
+#include "core/context.h"
+
+namespace quorsma::ladder {
+
+inline constexpr int32_t kStackCapacity = 100;
+
+// One read of a cell that other processes may change at any time: the value
+// that is bounds-checked is the value that is used.
+inline int32_t LoadShared(const int32_t& cell) { return *static_cast<const volatile int32_t*>(&cell); }
+
+namespace detail {
+
+inline void StackPush(int32_t& depth_cell, int32_t (&cells)[kStackCapacity], int32_t& last, int32_t value) {
+  int32_t depth = LoadShared(depth_cell);
+  if (depth >= kStackCapacity) return;  // full: the value is dropped
+  if (depth < 0) depth = 0;
+  last = value;
+  cells[depth] = value;
+  depth_cell = depth + 1;
+}
+
+inline int32_t StackPop(int32_t& depth_cell, int32_t (&cells)[kStackCapacity], int32_t& last) {
+  int32_t depth = LoadShared(depth_cell);
+  if (depth <= 0) {
+    // Empty: the last pushed value is pushed again and popped at once.
+    int32_t value = last;
+    cells[0] = value;
+    depth_cell = 0;
+    return value;
+  }
+  if (depth > kStackCapacity) depth = kStackCapacity;
+  --depth;
+  depth_cell = depth;
+  return cells[depth];
+}
+
+}  // namespace detail
+
+// Operation-result stack (the exported Push and Pop_p).
+inline void Push(const Context& c, int32_t value) {
+  Image& im = *c.image;
+  detail::StackPush(im.ResultDepth, im.ResultStack, im.LastResult, value);
+}
+inline int32_t Pop(const Context& c) {
+  Image& im = *c.image;
+  return detail::StackPop(im.ResultDepth, im.ResultStack, im.LastResult);
+}
+
+// Block stack: one copy of each open branch point (MPS pushes, MPP pops).
+inline void BlockPush(const Context& c, int32_t value) {
+  Image& im = *c.image;
+  detail::StackPush(im.BlockDepth, im.BlockStack, im.LastBlock, value);
+}
+inline int32_t BlockPop(const Context& c) {
+  Image& im = *c.image;
+  return detail::StackPop(im.BlockDepth, im.BlockStack, im.LastBlock);
+}
+
+// End of scan: clears both stacks, their "last" cells and the branch-point
+// store.  The branch counters and the edge memory are kept.
+void End(const Context& c);
+
+}  // namespace quorsma::ladder
