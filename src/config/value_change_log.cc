@@ -1,11 +1,110 @@
 #include "config/value_change_log.h"
 
-namespace quorsma::config {
+#include <cstring>
 
-void LogChangeM(const Context&, int32_t) {}
-void LogChangeB(const Context&, int32_t) {}
-void LogChangeL(const Context&, int32_t) {}
-void LogChangeW(const Context&, int32_t) {}
-void LogChangeD(const Context&, int32_t) {}
+#include "config/mailbox.h"
+#include "config/retentive_store.h"
+#include "core/format.h"
+#include "core/messages.h"
+#include "platform/env.h"
+
+namespace quorsma::config {
+namespace {
+
+using Cells = int32_t (Image::*)[kLargeArea];
+
+// One device kind of the M, B, L, W checks.
+struct Checked {
+  LogKind kind;
+  Cells value;
+  Cells previous;
+  Cells excluded;
+};
+
+constexpr Checked kM{LogKind::kM, &Image::M, &Image::LogPrevM, &Image::NoLogM};
+constexpr Checked kB{LogKind::kB, &Image::B, &Image::LogPrevB, &Image::NoLogB};
+constexpr Checked kL{LogKind::kL, &Image::L, &Image::LogPrevL, &Image::NoLogL};
+constexpr Checked kW{LogKind::kW, &Image::W, &Image::LogPrevW, &Image::NoLogW};
+
+// A comment entry as a terminated text, read no further than its 256 bytes
+// even when another process left it unterminated.
+void CopyComment(char (&out)[257], const char (&entry)[256]) {
+  const void* nul = std::memchr(entry, '\0', sizeof entry);
+  std::size_t n = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - entry) : sizeof entry;
+  std::memcpy(out, entry, n);
+  out[n] = '\0';
+}
+
+// The change of a bit or word device: logged when logging is on, the slot is
+// free and the device is not excluded; otherwise left for a later check with
+// the last logged value unchanged.
+void LogChange(const Context& context, int32_t i, const Checked& kind) {
+  Image& image = *context.image;
+  // Cheap refusals first, without the lock: most calls with logging off or a
+  // line pending end here.
+  if (LoadRelaxed(image.LogEnable) == 0 || !SlotFree(image) || (image.*kind.excluded)[i] != 0) return;
+  platform::ScopedLock lock(context.env->LogLock());
+  if (LoadRelaxed(image.LogEnable) == 0 || !SlotFree(image) || (image.*kind.excluded)[i] != 0) return;
+  // One reading of each cell, so the line, the last logged value and the
+  // device agree even while another process writes the device.
+  int32_t value = LoadRelaxed((image.*kind.value)[i]);
+  int32_t previous = LoadRelaxed((image.*kind.previous)[i]);
+  if (previous == value) return;  // another producer logged it meanwhile
+  PublishLine(image, kind.kind, i, previous, value);
+  StoreRelaxed((image.*kind.previous)[i], value);
+}
+
+}  // namespace
+
+void PublishLine(Image& image, LogKind kind, int32_t i, int32_t previous, int32_t value) {
+  char comment[257];
+  switch (kind) {
+    case LogKind::kM:
+      CopyComment(comment, image.CommentM[i]);
+      FormatTo(image.LogLine, text::kFmtLogM, i, previous, value, comment);
+      break;
+    case LogKind::kB:
+      CopyComment(comment, image.CommentB[i]);
+      FormatTo(image.LogLine, text::kFmtLogB, static_cast<unsigned>(i), previous, value, comment);
+      break;
+    case LogKind::kL:
+      CopyComment(comment, image.CommentL[i]);
+      FormatTo(image.LogLine, text::kFmtLogL, i, previous, value, comment);
+      break;
+    case LogKind::kW:
+      CopyComment(comment, image.CommentW[i]);
+      FormatTo(image.LogLine, text::kFmtLogW, static_cast<unsigned>(i), previous, value, comment);
+      break;
+    case LogKind::kD:
+      CopyComment(comment, image.CommentD[i]);
+      FormatTo(image.LogLine, text::kFmtLogD, i, previous, value, comment);
+      break;
+  }
+  std::atomic_ref<int32_t>(image.LogLinePending).store(1, std::memory_order_release);
+}
+
+void LogChangeM(const Context& context, int32_t index) { LogChange(context, index, kM); }
+void LogChangeB(const Context& context, int32_t index) { LogChange(context, index, kB); }
+void LogChangeL(const Context& context, int32_t index) { LogChange(context, index, kL); }
+void LogChangeW(const Context& context, int32_t index) { LogChange(context, index, kW); }
+
+void LogChangeD(const Context& context, int32_t i) {
+  Image& image = *context.image;
+  const bool always_saved = IsAlwaysRetentive(i);
+  if (!always_saved && (LoadRelaxed(image.LogEnable) == 0 || !SlotFree(image))) return;
+  platform::ScopedLock lock(context.env->LogLock());
+  if (LoadRelaxed(image.NoLogD[i]) != 0) return;
+  int32_t value = LoadRelaxed(image.D[i]);
+  int32_t previous = LoadRelaxed(image.LogPrevD[i]);
+  if (previous == value) return;  // another producer handled it meanwhile
+  const bool slot_free = SlotFree(image);
+  if (!always_saved && (LoadRelaxed(image.LogEnable) == 0 || !slot_free)) return;
+  // What Set_Map does for D, with the values read above.  A pending line is
+  // never replaced: while the slot is taken, D300..D1099 are saved without a
+  // line, and their last saved value still moves on.
+  if (slot_free) PublishLine(image, LogKind::kD, i, previous, value);
+  SaveRegisterGroup(context, RegisterFile::kData, i);
+  StoreRelaxed(image.LogPrevD[i], value);
+}
 
 }  // namespace quorsma::config

@@ -13,7 +13,8 @@
 namespace quorsma::config {
 
 // Out-of-line halves: called only when the device differs from its last
-// logged value.  Indices are already known to lie inside the area.
+// logged value.  Indices are already known to lie inside the area.  They
+// take the LogLock only when a line is to be written or a group saved.
 void LogChangeM(const Context& context, int32_t index);
 void LogChangeB(const Context& context, int32_t index);
 void LogChangeL(const Context& context, int32_t index);
@@ -33,8 +34,10 @@ inline void CheckL(const Context& c, int32_t i) {
 inline void CheckW(const Context& c, int32_t i) {
   if (InArea(i, kLargeArea) && c.image->LogPrevW[i] != c.image->W[i]) LogChangeW(c, i);
 }
+// The exclusion flag is tested after the comparison: both only stop the
+// check, and the comparison alone decides the common case.
 inline void CheckD(const Context& c, int32_t i) {
-  if (InArea(i, kLargeArea) && c.image->NoLogD[i] == 0 && c.image->LogPrevD[i] != c.image->D[i])
+  if (InArea(i, kLargeArea) && c.image->LogPrevD[i] != c.image->D[i] && c.image->NoLogD[i] == 0)
     LogChangeD(c, i);
 }
 

@@ -1,0 +1,40 @@
+// The value-change mailbox: the one-line slot LogLine and its flag
+// LogLinePending, shared by every producer process and one collector.
+//
+// Hand-over:
+//   - producers serialise on the environment's LogLock (a robust lock outside
+//     the image) and write LogLine only while LogLinePending is 0;
+//   - the line is written completely before LogLinePending becomes 1, with
+//     release ordering;
+//   - the collector takes the line only when it reads LogLinePending as 1 and
+//     sets it to 0 once it has copied the line.
+// So a line is never written while the collector may be reading it, and two
+// producers never write it at once; a line that is pending is never replaced.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "core/context.h"
+
+namespace quorsma::config {
+
+enum class LogKind { kM, kB, kL, kW, kD };
+
+// Relaxed and ordered accesses to cells of the image that other processes
+// write at the same time.
+inline int32_t LoadRelaxed(int32_t& cell) {
+  return std::atomic_ref<int32_t>(cell).load(std::memory_order_relaxed);
+}
+inline void StoreRelaxed(int32_t& cell, int32_t value) {
+  std::atomic_ref<int32_t>(cell).store(value, std::memory_order_relaxed);
+}
+inline bool SlotFree(Image& image) {
+  return std::atomic_ref<int32_t>(image.LogLinePending).load(std::memory_order_acquire) == 0;
+}
+
+// Writes the line of one change into LogLine and sets LogLinePending to 1.
+// Called with the LogLock held and the slot free.
+void PublishLine(Image& image, LogKind kind, int32_t index, int32_t previous, int32_t value);
+
+}  // namespace quorsma::config
