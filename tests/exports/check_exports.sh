@@ -7,7 +7,7 @@ list=$2
 case "$lib" in
   *.dll|*.DLL)
     # objdump -p prints the export table as lines of "[ordinal] name".
-    actual=$(objdump -p "$lib" | awk '/\[Ordinal\/Name Pointer\] Table/{t=1;next} t&&/^\s*\[/{print $NF} t&&/^$/{t=0}' | sort -u)
+    actual=$(objdump -p "$lib" | awk '/\[Ordinal\/Name Pointer\] Table/{t=1;next} t&&/^[ \t]*\[/{print $NF} t&&/^[ \t]*$/{t=0}' | sort -u)
     ;;
   *)
     actual=$(nm -D --defined-only "$lib" | awk '$2 ~ /^[TWi]$/ {print $3}' | sort -u)
