@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "config/mailbox.h"
@@ -53,6 +55,12 @@ int32_t GroupOfKey(std::string_view key) {
   return n / kGroupSize;
 }
 
+// True only when the file is known not to exist.
+bool FileIsMissing(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::status(path, error).type() == std::filesystem::file_type::not_found;
+}
+
 }  // namespace
 
 int32_t GroupLength(int32_t start) { return std::min(kGroupSize, kLargeArea - start); }
@@ -91,9 +99,22 @@ void SaveRegisterGroup(const Context& context, RegisterFile file, int32_t i) {
     path = MemParaFile(image, names::kWriteCheckFile);
     section = names::kWriteCheckSection;
   }
-  // A failed write is not reported: the register is saved again at its next
-  // change.
-  context.env->WriteProfileString(section, key, value, path.c_str());
+  // The file is read, the one key replaced and the whole file replaced
+  // atomically, so a writer killed at any moment leaves the old or the new
+  // file.  The buffers keep their capacity between saves: a full file is
+  // rewritten without fresh memory each time.  A failed write is not
+  // reported; the register is saved again at its next change.
+  thread_local std::vector<char> old_content;
+  thread_local std::string new_content;
+  if (!context.env->ReadFile(path.c_str(), &old_content)) {
+    // Only a file that is not there starts anew; one that exists but cannot
+    // be read now is left alone rather than replaced by this one group.
+    if (!FileIsMissing(path)) return;
+    old_content.clear();
+  }
+  platform::ProfileWrite(std::string_view(old_content.data(), old_content.size()), section, key, value,
+                         &new_content);
+  context.env->WriteFileAtomically(path.c_str(), new_content.data(), new_content.size());
 }
 
 void LoadGroup(std::string_view value, int32_t* cells, int32_t count) {

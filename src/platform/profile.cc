@@ -149,12 +149,17 @@ std::size_t ProfileRead(const std::string* content, const char* section, const c
   return CopyOut(TrimRight(fallback ? std::string_view(fallback) : std::string_view()), out, size);
 }
 
-std::string ProfileWrite(const std::string& content, const char* section, const char* key,
-                         const char* value) {
-  if (section == nullptr || key == nullptr) return content;
+void ProfileWrite(std::string_view content, const char* section, const char* key, const char* value,
+                  std::string* out) {
+  out->clear();
+  if (section == nullptr || key == nullptr) {
+    out->append(content);
+    return;
+  }
   std::string_view wanted_section = Argument(section);
   std::string_view wanted_key = Argument(key);
   std::string_view new_value = value ? std::string_view(value) : std::string_view();
+  out->reserve(content.size() + wanted_section.size() + wanted_key.size() + new_value.size() + 10);
 
   LineReader reader(content);
   Line line;
@@ -176,42 +181,44 @@ std::string ProfileWrite(const std::string& content, const char* section, const 
     std::string_view name, old_value;
     if (SplitKey(text, &name, &old_value) && ProfileNameEquals(name, wanted_key)) {
       // Replace in place: the key keeps its spelling, the line its line end.
-      std::string out;
-      out.reserve(content.size() + new_value.size() + 2);
-      out.append(content, 0, line.begin);
-      out.append(name);
-      out.push_back('=');
-      out.append(new_value);
-      out.append(content, line.end, std::string::npos);
-      return out;
+      out->append(content.substr(0, line.begin));
+      out->append(name);
+      out->push_back('=');
+      out->append(new_value);
+      out->append(content.substr(line.end));
+      return;
     }
   }
 
-  std::string out;
-  out.reserve(content.size() + wanted_section.size() + wanted_key.size() + new_value.size() + 10);
   if (section_found) {
     // A new key goes after the last non-blank line of its section.
     std::size_t at = last_filled.next;
-    out.append(content, 0, at);
-    if (!last_filled.has_line_end()) out.append(kLineEnd);
-    out.append(wanted_key);
-    out.push_back('=');
-    out.append(new_value);
-    out.append(kLineEnd);
-    out.append(content, at, std::string::npos);
-    return out;
+    out->append(content.substr(0, at));
+    if (!last_filled.has_line_end()) out->append(kLineEnd);
+    out->append(wanted_key);
+    out->push_back('=');
+    out->append(new_value);
+    out->append(kLineEnd);
+    out->append(content.substr(at));
+    return;
   }
   // A new section goes at the end of the file.
-  out.append(content);
-  if (!out.empty() && out.back() != '\n' && out.back() != '\r') out.append(kLineEnd);
-  out.push_back('[');
-  out.append(wanted_section);
-  out.push_back(']');
-  out.append(kLineEnd);
-  out.append(wanted_key);
-  out.push_back('=');
-  out.append(new_value);
-  out.append(kLineEnd);
+  out->append(content);
+  if (!out->empty() && out->back() != '\n' && out->back() != '\r') out->append(kLineEnd);
+  out->push_back('[');
+  out->append(wanted_section);
+  out->push_back(']');
+  out->append(kLineEnd);
+  out->append(wanted_key);
+  out->push_back('=');
+  out->append(new_value);
+  out->append(kLineEnd);
+}
+
+std::string ProfileWrite(const std::string& content, const char* section, const char* key,
+                         const char* value) {
+  std::string out;
+  ProfileWrite(std::string_view(content), section, key, value, &out);
   return out;
 }
 

@@ -40,6 +40,11 @@ std::size_t ProfileRead(const std::string* content, const char* section, const c
 std::string ProfileWrite(const std::string& content, const char* section, const char* key,
                          const char* value);
 
+// The same, into `out` (its earlier content replaced, its capacity reused):
+// for callers that rewrite a large file often.
+void ProfileWrite(std::string_view content, const char* section, const char* key, const char* value,
+                  std::string* out);
+
 // One key of a section, as a read returns it: names trimmed, value trimmed
 // and unquoted.  The views point into the content given.
 struct ProfileEntry {
