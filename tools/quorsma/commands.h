@@ -1,11 +1,32 @@
 // The subcommands of the quorsma tool.  Each Add* function registers one
-// subcommand with its options on the application.
+// subcommand with its options on the application; its callback stores the
+// process's exit code in *exit_code (0 on success).
 #pragma once
 
 #include <CLI/CLI.hpp>
 
+#include <string>
+
+#include "quorsma/quorsma.h"
+
 namespace quorsma::tool {
 
-void AddInfoCommand(CLI::App& app);
+void AddRunCommand(CLI::App& app, int* exit_code);
+void AddDeviceCommands(CLI::App& app, int* exit_code);  // get, set, watch
+void AddLogCommand(CLI::App& app, int* exit_code);
+void AddCommentCommand(CLI::App& app, int* exit_code);
+void AddInfoCommand(CLI::App& app, int* exit_code);
+void AddDemoCommand(CLI::App& app, int* exit_code);
+
+// Shared by the commands.
+// The image of this process, or null after printing why it is missing.
+MH_SHARED_STRUCTURE* RequireImage();
+// Prints "quorsma: error: MESSAGE" and returns the exit code of a failure.
+int Fail(const std::string& message);
+// The same for input the tool refuses before doing anything.
+int BadInput(const std::string& message);
+
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitBadInput = 2;
 
 }  // namespace quorsma::tool

@@ -1,6 +1,7 @@
 // quorsma info: the section, its configuration texts, handles and log state.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "commands.h"
@@ -12,8 +13,8 @@ namespace {
 
 template <std::size_t N>
 std::string Text(const char (&field)[N]) {
-  std::size_t n = 0;
-  while (n < N && field[n] != '\0') ++n;
+  const void* end = std::memchr(field, '\0', N);
+  std::size_t n = end ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : N;
   return ToTerminal(std::string(field, n));
 }
 
@@ -46,9 +47,9 @@ int RunInfo() {
 
 }  // namespace
 
-void AddInfoCommand(CLI::App& app) {
+void AddInfoCommand(CLI::App& app, int* exit_code) {
   CLI::App* info = app.add_subcommand("info", "Show the section, its configuration texts, handles and log state");
-  info->callback([] { std::exit(RunInfo()); });
+  info->callback([exit_code] { *exit_code = RunInfo(); });
 }
 
 }  // namespace quorsma::tool

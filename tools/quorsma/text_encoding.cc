@@ -1,5 +1,6 @@
 #include "text_encoding.h"
 
+#include <cerrno>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +14,47 @@ namespace quorsma::tool {
 namespace {
 
 #if !defined(_WIN32)
+// Converts `text`; invalid or incomplete input becomes '?' when `lenient`,
+// else the conversion fails.
+bool Convert(const std::string& text, const char* to, const char* from, bool lenient, std::string* result) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) {
+    *result = text;
+    return lenient;
+  }
+  std::string out;
+  char buffer[1024];
+  char* in_ptr = const_cast<char*>(text.data());
+  std::size_t in_left = text.size();
+  bool ok = true;
+  while (in_left > 0) {
+    char* out_ptr = buffer;
+    std::size_t out_left = sizeof buffer;
+    std::size_t rc = iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left);
+    out.append(buffer, sizeof buffer - out_left);
+    if (rc != static_cast<std::size_t>(-1)) continue;
+    if (errno == E2BIG) continue;
+    if (!lenient) {
+      ok = false;
+      break;
+    }
+    out.push_back('?');  // EILSEQ or EINVAL: skip one byte and go on
+    ++in_ptr;
+    --in_left;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  iconv_close(cd);
+  if (ok) *result = std::move(out);
+  return ok;
+}
+#endif
+
+}  // namespace
+
 bool TerminalIsUtf8() {
+#if defined(_WIN32)
+  return false;
+#else
   static const bool utf8 = [] {
     std::setlocale(LC_CTYPE, "");
     const char* codeset = nl_langinfo(CODESET);
@@ -26,40 +67,36 @@ bool TerminalIsUtf8() {
     return true;
   }();
   return utf8;
-}
-
-std::string Convert(const std::string& text, const char* to, const char* from) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return text;
-  std::string out(text.size() * 4 + 4, '\0');
-  char* in_ptr = const_cast<char*>(text.data());
-  std::size_t in_left = text.size();
-  char* out_ptr = out.data();
-  std::size_t out_left = out.size();
-  std::size_t rc = iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left);
-  iconv_close(cd);
-  if (rc == static_cast<std::size_t>(-1)) return text;
-  out.resize(out.size() - out_left);
-  return out;
-}
 #endif
+}
 
-}  // namespace
-
-std::string ToTerminal(const std::string& cp949) {
+std::string Cp949ToUtf8(const std::string& cp949) {
 #if defined(_WIN32)
   return cp949;
 #else
-  return TerminalIsUtf8() ? Convert(cp949, "UTF-8", "CP949") : cp949;
+  std::string out;
+  Convert(cp949, "UTF-8", "CP949", true, &out);
+  return out;
 #endif
 }
 
-std::string FromTerminal(const std::string& typed) {
+bool Utf8ToCp949(const std::string& utf8, std::string* cp949) {
 #if defined(_WIN32)
-  return typed;
+  *cp949 = utf8;
+  return true;
 #else
-  return TerminalIsUtf8() ? Convert(typed, "CP949", "UTF-8") : typed;
+  return Convert(utf8, "CP949", "UTF-8", false, cp949);
 #endif
+}
+
+std::string ToTerminal(const std::string& cp949) { return TerminalIsUtf8() ? Cp949ToUtf8(cp949) : cp949; }
+
+bool FromTerminal(const std::string& typed, std::string* cp949) {
+  if (!TerminalIsUtf8()) {
+    *cp949 = typed;
+    return true;
+  }
+  return Utf8ToCp949(typed, cp949);
 }
 
 }  // namespace quorsma::tool

@@ -1,14 +1,28 @@
 // Conversion between the library's CP949 texts and the terminal's encoding.
+// On a UTF-8 terminal (Linux) texts are converted with iconv; elsewhere (and
+// on Windows, whose console shows the ANSI code page) bytes pass unchanged.
 #pragma once
 
 #include <string>
 
 namespace quorsma::tool {
 
-// CP949 bytes as the terminal shows them (UTF-8 on a UTF-8 terminal; the
-// bytes unchanged elsewhere or when they cannot be converted).
+// CP949 bytes as the terminal shows them.  Bytes that are not valid CP949
+// (for example a double-byte character cut at the 32-byte limit of the
+// comment file) show as '?'.
 std::string ToTerminal(const std::string& cp949);
-// Text typed on the terminal as CP949 bytes.
-std::string FromTerminal(const std::string& typed);
+
+// Text typed on the terminal as CP949 bytes.  False when it holds a character
+// that CP949 cannot represent, or bytes that are not valid in the terminal's
+// encoding.
+bool FromTerminal(const std::string& typed, std::string* cp949);
+
+// The same two conversions regardless of the terminal (UTF-8 <-> CP949), for
+// files; the lenient direction replaces invalid bytes with '?'.
+std::string Cp949ToUtf8(const std::string& cp949);
+bool Utf8ToCp949(const std::string& utf8, std::string* cp949);
+
+// True when the terminal takes UTF-8.
+bool TerminalIsUtf8();
 
 }  // namespace quorsma::tool

@@ -1,0 +1,16 @@
+// The running program's own surroundings: where its executable lies (the
+// bundled examples are beside it) and a place for temporary files.
+#pragma once
+
+#include <string>
+
+namespace quorsma::tool {
+
+// Directory of the running executable, without a trailing separator; empty
+// when it cannot be found.
+std::string ExecutableDir();
+
+// A path for a new temporary file whose name starts with `stem`.
+std::string TemporaryPath(const std::string& stem);
+
+}  // namespace quorsma::tool

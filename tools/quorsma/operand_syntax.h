@@ -1,0 +1,64 @@
+// The operand texts the tool accepts, and for which use.
+//
+// The library parses operand texts itself and answers a text it cannot place
+// with a failure value, a message box or silently nothing.  The tool checks
+// every operand before it reaches the library, against the stricter grammar
+// below, so that a program or a command line with a bad operand is refused
+// with a clear error instead:
+//
+//   constant      K<decimal>                 K0 .. K2147483647
+//   digit read    K<d>M<n>[Z<k>]             d = 1..8 groups of 4 relays from M<n>
+//   device        <dev><number>[.<bit>][Z<k>]
+//     dev         X Y B W (hexadecimal numbers), M L S SM D R Z T (decimal)
+//     number      below the device's area count (65,535 or 131,071)
+//     .<bit>      D and W only, bit 0..15 in decimal, register number of at
+//                 most four characters
+//     Z<k>        index register k = 0..20; M B X Y D W only, not with .<bit>
+//
+// Letters are upper case.  Which of these a given use takes is the Role.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quorsma::tool {
+
+struct Operand {
+  enum class Kind : uint8_t { kConstant, kDigits, kDevice };
+  Kind kind = Kind::kDevice;
+  std::string device;       // "X", "SM", ...; "M" for a digit read
+  int64_t number = 0;       // device number, or the constant's value
+  int32_t bit = -1;         // -1: no bit suffix
+  int32_t index_register = -1;  // -1: no index suffix
+  int32_t digits = 0;       // digit read: groups of 4 relays
+  bool IsPlainDevice() const { return kind == Kind::kDevice && bit < 0 && index_register < 0; }
+};
+
+// Parses `text` by the grammar above; on failure returns false and a reason.
+bool ParseOperand(std::string_view text, Operand* out, std::string* error);
+
+// Element count of a device's area (0 for an unknown device).
+int32_t AreaCount(std::string_view device);
+
+// What the operand is used for.
+enum class Role : uint8_t {
+  kValue,        // read as a value (contacts, comparisons, sources, set values)
+  kMulDivValue,  // a source of multiply and divide: K, M, D or Z
+  kWrite,        // written by device name (OUT, SET, RST, the set command)
+  kCell,         // written through its cell (destinations of add and subtract)
+  kMulDivCell,   // destination of multiply and divide: M, D or Z
+  kIncrement,    // INC and its pulse forms: D, W or Z
+  kDecrement,    // DECP: D or W
+  kTimer,        // a timer coil T<n>
+  kPulseRelay,   // the relay of PLS
+  kShiftStart,   // the first relay of BSFLP: M<n>
+  kShiftLength,  // the length of BSFLP: K<n>, n >= 1
+  kComment,      // a device with a comment area
+};
+
+// Checks that `text` parses and suits `role`; on failure returns false and a
+// reason that can follow the operand in an error message.
+bool CheckOperand(std::string_view text, Role role, Operand* out, std::string* error);
+
+}  // namespace quorsma::tool

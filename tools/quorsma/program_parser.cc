@@ -1,0 +1,55 @@
+#include "program_parser.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace quorsma::tool {
+
+std::vector<ProgramLine> ParseProgramText(std::string_view text) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // a UTF-8 byte-order mark
+  std::vector<ProgramLine> lines;
+  int number = 0;
+  while (!text.empty()) {
+    std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    ++number;
+    if (std::size_t comment = line.find(';'); comment != std::string_view::npos) line = line.substr(0, comment);
+    ProgramLine parsed;
+    parsed.line = number;
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+      while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t' || line[pos] == '\r')) ++pos;
+      std::size_t start = pos;
+      while (pos < line.size() && line[pos] != ' ' && line[pos] != '\t' && line[pos] != '\r') ++pos;
+      if (pos == start) break;
+      std::string word(line.substr(start, pos - start));
+      if (parsed.mnemonic.empty()) {
+        parsed.mnemonic = std::move(word);
+      } else {
+        parsed.operands.push_back(std::move(word));
+      }
+    }
+    if (!parsed.mnemonic.empty()) lines.push_back(std::move(parsed));
+  }
+  return lines;
+}
+
+bool ReadTextFile(const std::string& path, std::string* text, std::string* error) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    *error = path + ": " + std::strerror(errno);
+    return false;
+  }
+  text->clear();
+  char buffer[65536];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text->append(buffer, n);
+  bool ok = !std::ferror(file);
+  std::fclose(file);
+  if (!ok) *error = path + ": read error";
+  return ok;
+}
+
+}  // namespace quorsma::tool

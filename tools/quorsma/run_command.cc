@@ -1,0 +1,80 @@
+// quorsma run PROGRAM...: the ladder runner.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "clock.h"
+#include "commands.h"
+#include "library_messages.h"
+#include "program_checker.h"
+#include "scan_loop.h"
+#include "scan_runner.h"
+#include "terminal.h"
+
+namespace quorsma::tool {
+namespace {
+
+struct RunArgs {
+  std::vector<std::string> programs;
+  int64_t scans = 0;
+  int64_t period_ms = 10;
+  bool quiet = false;
+};
+
+int Run(const RunArgs& args) {
+  Program program;
+  std::vector<std::string> errors;
+  if (!LoadPrograms(args.programs, &program, &errors)) {
+    for (const std::string& e : errors) std::fprintf(stderr, "%s\n", e.c_str());
+    std::fprintf(stderr, "quorsma: error: %zu error%s; nothing was run\n", errors.size(),
+                 errors.size() == 1 ? "" : "s");
+    return kExitBadInput;
+  }
+  MH_SHARED_STRUCTURE* image = RequireImage();
+  if (image == nullptr) return kExitFailure;
+  CaptureLibraryMessages();
+  InstallStopHandler();
+  if (!args.quiet) {
+    std::fprintf(stderr, "quorsma: running %s: %zu instructions, %d edge slots, %zu timers; ", program.name.c_str(),
+                 program.instructions.size(), program.pulse_slots, program.timers.size());
+    if (args.scans > 0)
+      std::fprintf(stderr, "%lld scans", static_cast<long long>(args.scans));
+    else
+      std::fprintf(stderr, "Ctrl-C stops");
+    std::fprintf(stderr, "\n");
+  }
+  SteadyClock clock;
+  ScanRunner runner(image, program, clock);
+  LoopOptions options;
+  options.scans = args.scans;
+  options.period_ns = args.period_ms * 1000000;
+  ScanStats stats = RunLoop(runner, clock, options);
+  PrintRepeatedLibraryMessages();
+  std::printf("%s\n", stats.Summary().c_str());
+  return 0;
+}
+
+}  // namespace
+
+void AddRunCommand(CLI::App& app, int* exit_code) {
+  auto args = std::make_shared<RunArgs>();
+  CLI::App* run = app.add_subcommand("run", "Run instruction-list programs scan after scan (Ctrl-C stops after the scan)");
+  run->add_option("PROGRAM", args->programs,
+                  "Instruction-list files, run one after the other in every scan")
+      ->required()
+      ->check(CLI::ExistingFile);
+  run->add_option("--scans", args->scans, "Number of scans to run (default: until Ctrl-C)")
+      ->check(CLI::NonNegativeNumber);
+  run->add_option("--period", args->period_ms, "Milliseconds from the start of one scan to the next; 0 runs back to back")
+      ->default_val(10)
+      ->check(CLI::Range(0, 3600000));
+  run->add_flag("-q,--quiet", args->quiet, "Print only the closing statistics");
+  run->footer(
+      "Program format: one instruction per line, its name (the export's name, such as LAD_OUT, or an alias such as\n"
+      "OUT) and its operands separated by blanks; ';' starts a comment.  The whole program is checked before the\n"
+      "first scan.  The runner keeps SM400 on, SM401 off, SM402 on in the first scan, SM403 on from the second,\n"
+      "SM411/SM412 as 0.2 s/1 s clocks, writes PulseSlot before every edge instruction and advances the timers.");
+  run->callback([args, exit_code] { *exit_code = Run(*args); });
+}
+
+}  // namespace quorsma::tool

@@ -1,0 +1,29 @@
+#include "scan_loop.h"
+
+#include "terminal.h"
+
+namespace quorsma::tool {
+
+ScanStats RunLoop(ScanRunner& runner, Clock& clock, const LoopOptions& options,
+                  const std::function<void()>& after_scan) {
+  ScanStats stats;
+  const int64_t start = clock.NowNs();
+  int64_t next = start;
+  for (int64_t done = 0; options.scans == 0 || done < options.scans; ++done) {
+    if (StopRequested()) break;
+    if (options.duration_ns > 0 && clock.NowNs() - start >= options.duration_ns) break;
+    const int64_t begin = clock.NowNs();
+    runner.RunScan();
+    stats.Add(clock.NowNs() - begin);
+    if (after_scan) after_scan();
+    if (options.period_ns > 0) {
+      next += options.period_ns;
+      const int64_t now = clock.NowNs();
+      if (next < now) next = now;  // overran: start again from now, no burst to catch up
+      clock.SleepUntilNs(next);
+    }
+  }
+  return stats;
+}
+
+}  // namespace quorsma::tool

@@ -1,0 +1,26 @@
+// The scan loop of the runner: scans back to back or at a fixed period, until
+// a number of scans is done or a stop is requested (Ctrl-C), with the time of
+// every scan recorded.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "clock.h"
+#include "scan_runner.h"
+#include "scan_stats.h"
+
+namespace quorsma::tool {
+
+struct LoopOptions {
+  int64_t scans = 0;             // 0: until stopped
+  int64_t period_ns = 10000000;  // start of one scan to the next; 0: back to back
+  int64_t duration_ns = 0;       // > 0: stop once this much time has passed
+};
+
+// Runs scans; `after_scan` (may be empty) runs after each scan, outside the
+// measured scan time.  Returns the scan-time statistics.
+ScanStats RunLoop(ScanRunner& runner, Clock& clock, const LoopOptions& options,
+                  const std::function<void()>& after_scan = {});
+
+}  // namespace quorsma::tool

@@ -1,0 +1,58 @@
+#include "terminal.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#if defined(_WIN32)
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace quorsma::tool {
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+
+extern "C" void OnStopSignal(int signal_number) {
+  if (g_stop) std::_Exit(130);  // a second request: the user insists
+  g_stop = 1;
+  std::signal(signal_number, OnStopSignal);  // some systems reset the handler
+}
+
+}  // namespace
+
+void InstallStopHandler() {
+  std::signal(SIGINT, OnStopSignal);
+  std::signal(SIGTERM, OnStopSignal);
+}
+
+bool StopRequested() { return g_stop != 0; }
+void RequestStop(bool stop) { g_stop = stop ? 1 : 0; }
+
+bool StdoutIsTerminal() {
+#if defined(_WIN32)
+  return _isatty(_fileno(stdout)) != 0;
+#else
+  return isatty(STDOUT_FILENO) != 0;
+#endif
+}
+
+void Redraw(const std::string& text) {
+  static const bool terminal = [] {
+    if (!StdoutIsTerminal()) return false;
+#if defined(_WIN32)
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (GetConsoleMode(out, &mode)) SetConsoleMode(out, mode | 0x0004 /* virtual terminal processing */);
+#endif
+    return true;
+  }();
+  if (terminal) std::fputs("\x1b[H\x1b[2J", stdout);
+  std::fputs(text.c_str(), stdout);
+  if (!terminal) std::fputs("\n", stdout);
+  std::fflush(stdout);
+}
+
+}  // namespace quorsma::tool

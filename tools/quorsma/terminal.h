@@ -1,0 +1,24 @@
+// The little the tool needs from the console, the same on Linux and Windows:
+// a stop request from Ctrl-C, whether standard output is a terminal, and
+// redrawing a table in place.
+#pragma once
+
+#include <csignal>
+#include <string>
+
+namespace quorsma::tool {
+
+// Installs handlers for Ctrl-C (and termination requests) that only set the
+// flag that StopRequested reads; the loops of the tool end cleanly at their
+// next check.  A second Ctrl-C ends the process at once.
+void InstallStopHandler();
+bool StopRequested();
+// For tests: sets or clears the flag as the handler would.
+void RequestStop(bool stop);
+
+bool StdoutIsTerminal();
+// Moves the cursor home and clears the screen before `text` (on a terminal),
+// so a table is redrawn in place; elsewhere the text is just written.
+void Redraw(const std::string& text);
+
+}  // namespace quorsma::tool
