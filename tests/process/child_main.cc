@@ -12,6 +12,15 @@
 //   get OP            "OP=V" with GetSma(OP)
 //   set OP V          SetSma(OP, V)
 //   point OP          "point 1" when SmaGetPoint(OP) gives a cell, else "point 0"
+//   set-para DIR      MemParaPath = DIR
+//   log-on            LogEnable = 1
+//   produce P N       N changes of producer P's M, B, L, W and D devices, each
+//                     followed by its value-change check; then "final D I V"
+//                     for its data registers, counts itself done, "done"
+//   collect P         takes lines from the mailbox until P producers are done;
+//                     then "LINE:<line>" for each, "collected N"
+//   save-loop G       from generation G on, rewrites the kill-test groups
+//                     through Set_Map until killed; "saving" first
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,12 +28,119 @@
 
 #include "quorsma/quorsma.h"
 
+// Value-change log and retentive-register commands.
+#include <atomic>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "log_test_data.h"
+
 namespace {
 
 void PrintTrace(const char* text, void*) { std::printf("TRACE:%s\n", text); std::fflush(stdout); }
 void PrintMessage(const char* text, void*) { std::printf("MSG:%s\n", text); std::fflush(stdout); }
 
 }  // namespace
+
+namespace log_commands {
+
+using quorsma::testing::kKillGroups;
+using quorsma::testing::kStressDoneCell;
+using quorsma::testing::kStressRange;
+using quorsma::testing::StressComment;
+using quorsma::testing::StressIndex;
+
+void Produce(MH_SHARED_STRUCTURE* image, int producer, int count) {
+  for (char kind : quorsma::testing::kStressKinds) {
+    for (int r = 0; r < kStressRange; ++r) {
+      int i = StressIndex(kind, producer, r);
+      char(*comments)[256] = kind == 'M'   ? image->CommentM
+                             : kind == 'B' ? image->CommentB
+                             : kind == 'L' ? image->CommentL
+                             : kind == 'W' ? image->CommentW
+                                           : image->CommentD;
+      std::snprintf(comments[i], 256, "%s", StressComment(kind, i).c_str());
+    }
+  }
+  std::mt19937 random(static_cast<unsigned>(producer) + 1);
+  for (int n = 0; n < count; ++n) {
+    char kind = quorsma::testing::kStressKinds[random() % 5];
+    int i = StressIndex(kind, producer, static_cast<int>(random() % kStressRange));
+    switch (kind) {
+      case 'M': image->M[i] ^= 1; smLogWrite_M(i); break;
+      case 'B': image->B[i] ^= 1; smLogWrite_B(i); break;
+      case 'L': image->L[i] ^= 1; smLogWrite_L(i); break;
+      case 'W': image->W[i] += 1; smLogWrite_W(i); break;
+      default: image->D[i] += 1; smLogWrite_D(i); break;
+    }
+  }
+  for (int r = 0; r < kStressRange; ++r) {
+    int i = StressIndex('D', producer, r);
+    if (image->D[i] != 0) std::printf("final D %d %d\n", i, image->D[i]);
+  }
+  std::atomic_ref<int32_t>(image->Z[kStressDoneCell]).fetch_add(1, std::memory_order_release);
+  std::printf("done\n");
+}
+
+void Collect(MH_SHARED_STRUCTURE* image, int producers) {
+  std::atomic_ref<int32_t> pending(image->LogLinePending);
+  std::atomic_ref<int32_t> done(image->Z[kStressDoneCell]);
+  std::vector<std::string> lines;
+  for (;;) {
+    if (pending.load(std::memory_order_acquire) == 1) {
+      lines.emplace_back(image->LogLine, strnlen(image->LogLine, sizeof image->LogLine));
+      pending.store(0, std::memory_order_release);
+      continue;
+    }
+    if (done.load(std::memory_order_acquire) >= producers) {
+      if (pending.load(std::memory_order_acquire) == 1) continue;
+      break;
+    }
+    std::this_thread::yield();
+  }
+  for (const std::string& line : lines) std::printf("LINE:%s\n", line.c_str());
+  std::printf("collected %zu\n", lines.size());
+}
+
+[[noreturn]] void SaveLoop(MH_SHARED_STRUCTURE* image, int generation) {
+  std::printf("saving\n");
+  std::fflush(stdout);
+  for (int gen = generation;; ++gen) {
+    for (int g : kKillGroups) {
+      for (int k = 0; k < 50; ++k) image->D[g * 50 + k] = quorsma::testing::KillValue(gen, k);
+      Set_Map("D", g * 50, 0);
+    }
+  }
+}
+
+// Runs the command at argv[i]; false when it is not one of these.
+bool Run(MH_SHARED_STRUCTURE* image, int argc, char** argv, int& i) {
+  std::string command = argv[i];
+  auto arg = [&]() -> const char* { return i + 1 < argc ? argv[++i] : ""; };
+  if (command != "set-para" && command != "log-on" && command != "produce" && command != "collect" &&
+      command != "save-loop")
+    return false;
+  if (image == nullptr) {
+    std::printf("not mapped\n");
+    std::exit(3);
+  }
+  if (command == "set-para") {
+    std::snprintf(image->MemParaPath, sizeof image->MemParaPath, "%s", arg());
+  } else if (command == "log-on") {
+    image->LogEnable = 1;
+  } else if (command == "produce") {
+    int producer = std::atoi(arg());
+    Produce(image, producer, std::atoi(arg()));
+  } else if (command == "collect") {
+    Collect(image, std::atoi(arg()));
+  } else {
+    SaveLoop(image, std::atoi(arg()));
+  }
+  return true;
+}
+
+}  // namespace log_commands
 
 int main(int argc, char** argv) {
   MH_SHARED_STRUCTURE* image = nullptr;
@@ -72,6 +188,7 @@ int main(int argc, char** argv) {
       SetSma(operand, std::atoi(argv[++i]));
     } else if (command == "point" && i + 1 < argc) {
       std::printf("point %d\n", SmaGetPoint(argv[++i]) != nullptr);
+    } else if (log_commands::Run(image, argc, argv, i)) {
     } else {
       std::fprintf(stderr, "unknown command %s\n", command.c_str());
       return 2;
