@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "quorsma/quorsma.h"
@@ -59,6 +60,15 @@ class Env {
   virtual void UnmapSection(void* address, std::size_t size) = 0;
   // Gives up this process's hold on the section (at library unload).
   virtual void CloseSection(void* handle) = 0;
+  // The parts of [begin, begin + length), a stretch of a view mapped by
+  // MapSection, that have ever been written: sorted, disjoint (offset from
+  // begin, length) pairs in `out`.  Everything outside them reads as zero, and
+  // finding them touches no page.  False when this cannot be told (then any
+  // byte may hold data).
+  virtual bool WrittenRanges([[maybe_unused]] const void* begin, [[maybe_unused]] std::size_t length,
+                             [[maybe_unused]] std::vector<std::pair<std::size_t, std::size_t>>* out) {
+    return false;
+  }
 
   // ---- Process ----
   // Full path of the host program's executable (not of the library).

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/env.h"
 #include "platform/posix/library_data.h"
@@ -76,18 +77,65 @@ class PosixEnv final : public Env {
     // MAP_NORESERVE: pages come into being as they are written.
     void* address = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_NORESERVE,
                          section->object.fd, 0);
-    return address == MAP_FAILED ? nullptr : address;
+    if (address == MAP_FAILED) return nullptr;
+    std::lock_guard<std::mutex> guard(views_mutex_);
+    views_.push_back({static_cast<const char*>(address), size, section->object.fd});
+    return address;
   }
 
   void UnmapSection(void* address, std::size_t size) override {
-    if (address) munmap(address, size);
+    if (address == nullptr) return;
+    {
+      std::lock_guard<std::mutex> guard(views_mutex_);
+      std::erase_if(views_, [&](const View& v) { return v.base == address; });
+    }
+    munmap(address, size);
   }
 
   void CloseSection(void* handle) override {
     auto* section = static_cast<SectionHandle*>(handle);
     if (section == nullptr) return;
+    {
+      std::lock_guard<std::mutex> guard(views_mutex_);
+      std::erase_if(views_, [&](const View& v) { return v.fd == section->object.fd; });
+    }
     CloseSharedObject(section->name, &section->object);
     delete section;
+  }
+
+  // The section is a sparse tmpfs object: the data/hole map of its descriptor
+  // tells which pages were ever written, without faulting any of them in.
+  bool WrittenRanges(const void* begin, std::size_t length,
+                     std::vector<std::pair<std::size_t, std::size_t>>* out) override {
+    out->clear();
+    const char* p = static_cast<const char*>(begin);
+    std::lock_guard<std::mutex> guard(views_mutex_);
+    for (const View& view : views_) {
+      if (p < view.base || length > view.size || static_cast<std::size_t>(p - view.base) > view.size - length)
+        continue;
+      const off_t start = static_cast<off_t>(p - view.base);
+      const off_t end = start + static_cast<off_t>(length);
+      off_t at = start;
+      while (at < end) {
+        off_t data = lseek(view.fd, at, SEEK_DATA);
+        if (data < 0) {
+          if (errno == ENXIO) break;  // no data after `at`
+          out->clear();
+          return false;
+        }
+        if (data >= end) break;
+        off_t hole = lseek(view.fd, data, SEEK_HOLE);
+        if (hole < 0) {
+          out->clear();
+          return false;
+        }
+        if (hole > end) hole = end;
+        out->emplace_back(static_cast<std::size_t>(data - start), static_cast<std::size_t>(hole - data));
+        at = hole;
+      }
+      return true;
+    }
+    return false;
   }
 
   std::string ExecutablePath() override {
@@ -202,6 +250,15 @@ class PosixEnv final : public Env {
       comment_lock_.Bind(data);
     });
   }
+
+  // The views this process has mapped, for WrittenRanges.
+  struct View {
+    const char* base;
+    std::size_t size;
+    int fd;
+  };
+  std::mutex views_mutex_;
+  std::vector<View> views_;
 
   std::once_flag bind_once_;
   RobustLock log_lock_{&LibraryData::log_lock};
