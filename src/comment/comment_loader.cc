@@ -1,7 +1,119 @@
 #include "comment/comment_loader.h"
 
-namespace quorsma::comment {
+#include <cstring>
+#include <vector>
 
-int32_t LoadMemoryComment(const Context&) { return 0; }
+#include "comment/comment_file_format.h"
+#include "comment/comment_kinds.h"
+#include "comment/comment_paths.h"
+#include "core/format.h"
+#include "core/messages.h"
+#include "platform/env.h"
+
+namespace quorsma::comment {
+namespace {
+
+// One text of the file and the entry it belongs to.
+struct FileText {
+  char* entry;       // null when the number lies outside every comment area
+  const char* name;  // listing name
+  int32_t number;    // number as the block gives it
+  const char* text;  // kTextBytes bytes inside the file image
+};
+
+// Calls visit(FileText) for every text of the file, in file order.  Block
+// records and texts are taken only while they lie wholly inside the image;
+// the first one that does not ends the walk.
+template <typename Visit>
+void ForEachText(Image& image, const char* data, std::size_t size, Visit&& visit) {
+  if (size < kHeaderBytes) return;
+  const uint32_t blocks = ReadWord(data + kBlockCountOffset);
+  const uint64_t text_base = ReadWord(data + kTextBaseOffset);
+  uint64_t k = 0;  // texts so far, over all blocks
+  char unit_name[16];
+  for (uint32_t i = 0; i < blocks; ++i) {
+    const std::size_t record = kHeaderBytes + kBlockRecordBytes * i;
+    if (record + kBlockFieldsBytes > size) return;
+    const uint16_t code = ReadWord(data + record);
+    const int32_t first = ReadWord(data + record + 2);
+    const int32_t unit = ReadWord(data + record + 4);
+    const int32_t count = ReadWord(data + record + 6);
+
+    const FileKind* kind = FindFileKind(code);
+    const char* name = kOtherCodeName;
+    if (kind != nullptr) {
+      name = kind->name;
+    } else if (code == kCodeUnit) {
+      FormatTo(unit_name, kFmtUnitName, unit);
+      name = unit_name;
+    }
+
+    for (int32_t j = 0; j < count; ++j, ++k) {
+      const uint64_t at = kTextOrigin + text_base + kTextRecordBytes * k;
+      if (at + kTextBytes > size) return;
+      const int32_t n = first + j;
+      char* entry = nullptr;
+      if (kind != nullptr) {
+        if (InArea(n, kLargeArea)) entry = (image.*(kind->area))[n];
+      } else if (code == kCodeUnit) {
+        entry = UnitRunEntry(image, static_cast<int64_t>(unit) * kUnitEntries + n);
+      } else if (InArea(n, kLargeArea)) {
+        entry = image.CommentTMP[n];
+      }
+      visit(FileText{entry, name, n, data + at});
+    }
+  }
+}
+
+}  // namespace
+
+std::string CommentListing(Image& image, const char* data, std::size_t size) {
+  std::string listing;
+  ForEachText(image, data, size, [&](const FileText& t) {
+    if (t.entry == nullptr) return;
+    char prefix[32];
+    if (ListsInHex(t.name))
+      FormatTo(prefix, kFmtListingHex, t.name, t.number);
+    else
+      FormatTo(prefix, kFmtListingDec, t.name, t.number);
+    listing += prefix;
+    // The entry's text after the copy: the loaded bytes up to their NUL or,
+    // when they hold none, on into the entry's own bytes from 32.
+    if (const void* nul = std::memchr(t.text, '\0', kTextBytes)) {
+      listing.append(t.text, static_cast<std::size_t>(static_cast<const char*>(nul) - t.text));
+    } else {
+      listing.append(t.text, kTextBytes);
+      const char* rest = t.entry + kTextBytes;
+      const std::size_t room = kEntryBytes - kTextBytes;
+      const void* end = std::memchr(rest, '\0', room);
+      listing.append(rest, end ? static_cast<std::size_t>(static_cast<const char*>(end) - rest) : room);
+    }
+    listing += kListingLineEnd;
+  });
+  return listing;
+}
+
+void ApplyCommentFile(Image& image, const char* data, std::size_t size) {
+  ForEachText(image, data, size, [](const FileText& t) {
+    if (t.entry != nullptr) std::memcpy(t.entry, t.text, kTextBytes);
+  });
+}
+
+int32_t LoadMemoryComment(const Context& context) {
+  std::vector<char> file;
+  if (!context.env->ReadFile(OthersFilePath(context, kCommentFileName).c_str(), &file)) {
+    context.env->Trace(text::kTraceNoCommentFile);
+    return 0;
+  }
+  // The listing is written first: when it cannot be, nothing is loaded.
+  const std::string listing = CommentListing(*context.image, file.data(), file.size());
+  if (!context.env->WriteFileAtomically(OthersFilePath(context, kListingFileName).c_str(), listing.data(),
+                                        listing.size())) {
+    context.env->Trace(text::kTraceNoMemoryFile);
+    return 0;
+  }
+  ApplyCommentFile(*context.image, file.data(), file.size());
+  return 0;
+}
 
 }  // namespace quorsma::comment

@@ -1,12 +1,19 @@
 // Exported comment editors (C calling convention).
+#include "comment/comment_modify.h"
 #include "exports/library.h"
 
 extern "C" {
 
-QSMA_EXPORT int32_t QSMA_CDECL smModifyMemoryComment([[maybe_unused]] const char* kind, [[maybe_unused]] int32_t number,
-                                                     [[maybe_unused]] const char* comment) {
-  return 0;
+QSMA_EXPORT int32_t QSMA_CDECL smModifyMemoryComment(const char* kind, int32_t number, const char* comment) {
+  const quorsma::Context& context = quorsma::exports::Ctx();
+  if (context.image == nullptr) return 0;
+  return quorsma::comment::ModifyMemoryComment(context, kind, number, comment);
 }
-QSMA_EXPORT int32_t QSMA_CDECL smModifyMemoryComment_FromFile([[maybe_unused]] const char* path) { return 0; }
+
+QSMA_EXPORT int32_t QSMA_CDECL smModifyMemoryComment_FromFile(const char* path) {
+  const quorsma::Context& context = quorsma::exports::Ctx();
+  if (context.image == nullptr) return 0;
+  return quorsma::comment::ModifyMemoryCommentFromFile(context, path);
+}
 
 }  // extern "C"
