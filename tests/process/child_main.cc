@@ -21,6 +21,13 @@
 //                     then "LINE:<line>" for each, "collected N"
 //   save-loop G       from generation G on, rewrites the kill-test groups
 //                     through Set_Map until killed; "saving" first
+//   plc-path DIR      MemPlcPath = DIR
+//   modify K N TEXT   "modify R" with smModifyMemoryComment(K, N, TEXT)
+//   import PATH       "import R" with smModifyMemoryComment_FromFile(PATH)
+//   comment-m N       "comment-m N=<text>" with the comment of M N
+//   fill-m F C        comments "fill" for M F .. F+C-1, in the image only
+//   modify-loop N     "modifying", then sets M N to "gen-1", "gen-2" ...
+//                     through smModifyMemoryComment until killed
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -142,6 +149,50 @@ bool Run(MH_SHARED_STRUCTURE* image, int argc, char** argv, int& i) {
 
 }  // namespace log_commands
 
+// Comment commands.
+namespace comment_commands {
+
+// Runs the command at argv[i]; false when it is not one of these.
+bool Run(MH_SHARED_STRUCTURE* image, int argc, char** argv, int& i) {
+  std::string command = argv[i];
+  auto arg = [&]() -> const char* { return i + 1 < argc ? argv[++i] : ""; };
+  if (command != "plc-path" && command != "modify" && command != "import" && command != "comment-m" &&
+      command != "fill-m" && command != "modify-loop")
+    return false;
+  if (image == nullptr) {
+    std::printf("not mapped\n");
+    std::exit(3);
+  }
+  if (command == "plc-path") {
+    std::snprintf(image->MemPlcPath, sizeof image->MemPlcPath, "%s", arg());
+  } else if (command == "modify") {
+    const char* kind = arg();
+    int number = std::atoi(arg());
+    std::printf("modify %d\n", smModifyMemoryComment(kind, number, arg()));
+  } else if (command == "import") {
+    std::printf("import %d\n", smModifyMemoryComment_FromFile(arg()));
+  } else if (command == "comment-m") {
+    int number = std::atoi(arg());
+    std::printf("comment-m %d=%.*s\n", number, 256, image->CommentM[number]);
+  } else if (command == "fill-m") {
+    int first = std::atoi(arg());
+    int count = std::atoi(arg());
+    for (int n = first; n < first + count; ++n) std::snprintf(image->CommentM[n], 256, "fill");
+  } else {
+    int number = std::atoi(arg());
+    std::printf("modifying\n");
+    std::fflush(stdout);
+    char text[32];
+    for (int gen = 1;; ++gen) {
+      std::snprintf(text, sizeof text, "gen-%d", gen);
+      smModifyMemoryComment("M", number, text);
+    }
+  }
+  return true;
+}
+
+}  // namespace comment_commands
+
 int main(int argc, char** argv) {
   MH_SHARED_STRUCTURE* image = nullptr;
   smGetMemoryPointer(&image);
@@ -189,6 +240,7 @@ int main(int argc, char** argv) {
     } else if (command == "point" && i + 1 < argc) {
       std::printf("point %d\n", SmaGetPoint(argv[++i]) != nullptr);
     } else if (log_commands::Run(image, argc, argv, i)) {
+    } else if (comment_commands::Run(image, argc, argv, i)) {
     } else {
       std::fprintf(stderr, "unknown command %s\n", command.c_str());
       return 2;
