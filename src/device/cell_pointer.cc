@@ -1,0 +1,52 @@
+// SmaGetPoint: the address of a device's cell, for read-modify-write by the
+// caller (the arithmetic instructions, programs that drive timers).
+#include "config/value_change_log.h"
+#include "core/messages.h"
+#include "device/area_access.h"
+#include "device/operand_index.h"
+#include "device/read.h"
+#include "device/report.h"
+
+namespace quorsma::device {
+namespace {
+
+// The cell's address after the device's value-change check; null outside the
+// area.
+template <void (*Check)(const Context&, int32_t), std::size_t N>
+int32_t* CheckedCell(const Context& context, int32_t (&area)[N], int32_t n) {
+  int32_t* cell = ElementAt(area, n);
+  if (cell) Check(context, n);
+  return cell;
+}
+
+}  // namespace
+
+int32_t* SmaGetPoint(const Context& context, const char* operand) {
+  Image& image = *context.image;
+  const int32_t n = ResolveIndex(context, operand).cell;
+  switch (operand[0]) {
+    case 'S':
+      if (operand[1] == 'M') return ElementAt(image.SM, n);
+      return ElementAt(image.S, n);
+    case 'M': return CheckedCell<config::CheckM>(context, image.M, n);
+    case 'B': return CheckedCell<config::CheckB>(context, image.B, n);
+    case 'W': return CheckedCell<config::CheckW>(context, image.W, n);
+    case 'X': return ElementAt(image.X, n);
+    case 'Y': return ElementAt(image.Y, n);
+    case 'T': return ElementAt(image.Tcur, n);  // the current value, not the contact
+    case 'R': return ElementAt(image.R, n);
+    case 'L': return CheckedCell<config::CheckL>(context, image.L, n);
+    case 'D': return CheckedCell<config::CheckD>(context, image.D, n);
+    case 'Z': return ElementAt(image.Z, n);
+    case 'K':
+      // The constant goes to the one scratch cell; its address is valid until
+      // the next K request.
+      image.Kscratch = ParseDecimal(operand + 1);
+      return &image.Kscratch;
+    default:
+      ShowMessage(context, text::kMsgGetPointError);
+      return nullptr;
+  }
+}
+
+}  // namespace quorsma::device

@@ -1,0 +1,134 @@
+// Character-level reading of operand texts, shared by the index resolver and
+// the value read: the shape scan and the number conversions.
+//
+// Everything here is inline and allocation-free: it runs once per operand of
+// every ladder instruction.  Texts are NUL-terminated; nothing is read past
+// the terminator.
+#pragma once
+
+#include <cstdint>
+
+namespace quorsma::device {
+
+// What one pass over an operand text finds.  Positions count from 0 at the
+// device letter; 0 means "not seen" (position 0 is never scanned).
+struct OperandShape {
+  int32_t length = 0;    // characters before the terminator
+  int32_t suffixes = 0;  // characters 'G'..'Z' or '.' after the first
+  int32_t last_z = 0;    // last 'Z' after the first character
+  int32_t last_dot = 0;  // last '.'
+  int32_t first_dot = 0; // first '.'
+  int32_t last_k = 0;    // last 'K'
+  int32_t last_m = 0;    // last 'M'
+  int32_t digits = 0;    // characters '0'..'9' or 'A'..'F' after the first
+};
+
+// The second character of a text that cannot start a device number:
+// * + , - . / and : ; < = > ?
+constexpr bool IsRejectedSecond(char c) {
+  return (c >= '*' && c <= '/') || (c >= ':' && c <= '?');
+}
+
+// Scans the text once.  False when it cannot be an operand: empty or a single
+// character, a rejected second character, or no number character after the
+// first.  The shape is filled either way.
+inline bool ScanOperand(const char* text, OperandShape* shape) {
+  OperandShape s;
+  if (text[0] == '\0') {
+    *shape = s;
+    return false;
+  }
+  int32_t i = 1;
+  for (char c; (c = text[i]) != '\0'; ++i) {
+    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')) {
+      ++s.digits;
+    } else if ((c >= 'G' && c <= 'Z') || c == '.') {
+      ++s.suffixes;
+      switch (c) {
+        case 'Z': s.last_z = i; break;
+        case 'K': s.last_k = i; break;
+        case 'M': s.last_m = i; break;
+        case '.':
+          s.last_dot = i;
+          if (s.first_dot == 0) s.first_dot = i;
+          break;
+        default: break;
+      }
+    }
+  }
+  s.length = i;
+  *shape = s;
+  return s.length >= 2 && !IsRejectedSecond(text[1]) && s.digits > 0;
+}
+
+// Blanks that a number may start with (those of the C locale).
+constexpr bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// Magnitudes are accumulated in 64 bits and stop growing past 2^32, so the
+// conversion never overflows; the result saturates at the 32-bit range.
+inline constexpr int64_t kMagnitudeCap = int64_t{1} << 32;
+
+constexpr int32_t Saturate(int64_t magnitude, bool negative) {
+  if (negative) return magnitude > int64_t{2147483648} ? INT32_MIN : static_cast<int32_t>(-magnitude);
+  return magnitude > INT32_MAX ? INT32_MAX : static_cast<int32_t>(magnitude);
+}
+
+// A 64-bit result brought into the 32-bit range.
+constexpr int32_t Clamp32(int64_t x) {
+  return x < INT32_MIN ? INT32_MIN : x > INT32_MAX ? INT32_MAX : static_cast<int32_t>(x);
+}
+
+// Decimal number at `p`: leading blanks, an optional sign, then digits up to
+// the first character that is not one.  No digits give 0.
+inline int32_t ParseDecimal(const char* p) {
+  // The common case: a digit right away.
+  if (static_cast<unsigned char>(*p - '0') > 9) {
+    while (IsBlank(*p)) ++p;
+    bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    int64_t m = 0;
+    for (unsigned d; (d = static_cast<unsigned char>(*p - '0')) <= 9; ++p) {
+      if (m < kMagnitudeCap) m = m * 10 + d;
+    }
+    return Saturate(m, negative);
+  }
+  int64_t m = 0;
+  for (unsigned d; (d = static_cast<unsigned char>(*p - '0')) <= 9; ++p) {
+    if (m < kMagnitudeCap) m = m * 10 + d;
+  }
+  return Saturate(m, false);
+}
+
+// Value of one hexadecimal digit (either case), or -1.
+constexpr int32_t HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// Hexadecimal number at `p`, with the same rules as ParseDecimal.
+inline int32_t ParseHex(const char* p) {
+  while (IsBlank(*p)) ++p;
+  bool negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  int64_t m = 0;
+  for (int32_t d; (d = HexDigit(*p)) >= 0; ++p) {
+    if (m < kMagnitudeCap) m = m * 16 + d;
+  }
+  return Saturate(m, negative);
+}
+
+// The bit number written after a full stop: decimal digits, or one of the
+// hexadecimal digits A..F, which stand for bits 10..15.
+inline int32_t ParseBitNumber(const char* p) {
+  if (*p >= 'A' && *p <= 'F') return *p - 'A' + 10;
+  return ParseDecimal(p);
+}
+
+// The text from position `from`, or its terminator when the text is shorter.
+inline const char* From(const char* text, int32_t length, int32_t from) {
+  return text + (from < length ? from : length);
+}
+
+}  // namespace quorsma::device
