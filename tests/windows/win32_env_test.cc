@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/env.h"
+#include "platform/win32/long_path.h"
 #include "platform/win32/named_mutex.h"
 #include "support/test_image.h"
 #include "win_process.h"
@@ -178,6 +179,50 @@ TEST(Win32ProfileTest, ReadsAndWritesThroughTheSystem) {
   EXPECT_EQ(env->GetProfileString("SEC", "Key", "", out, 0, path.c_str()), 0u);
   EXPECT_EQ(out[0], 'z');
   EXPECT_FALSE(env->WriteProfileString("S", "k", "v", dir.File("no\\dir\\p.ini").c_str()));
+}
+
+TEST(Win32LongPathTest, OnlyLongAbsolutePathsGetTheExtendedForm) {
+  const std::string a(200, 'a'), b(100, 'b');
+  struct Case {
+    std::string path, expected;
+  } cases[] = {
+      {"C:\\short\\\\file.ini", "C:\\short\\\\file.ini"},  // short: as given
+      {"C:\\" + a + "\\\\" + b + "/./x.ini", "\\\\?\\C:\\" + a + "\\" + b + "\\x.ini"},
+      {"c:/" + a + "/" + b + "/../y.ini", "\\\\?\\c:\\" + a + "\\y.ini"},
+      {"\\\\server\\share\\" + a + "\\" + b, "\\\\?\\UNC\\server\\share\\" + a + "\\" + b},
+      {"relative\\" + a + "\\" + b, "relative\\" + a + "\\" + b},
+      {"\\\\?\\C:\\" + a + "\\" + b, "\\\\?\\C:\\" + a + "\\" + b},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ExtendedLengthPath(c.path), c.expected) << c.path;
+  EXPECT_FALSE(IsLongPath(std::string(259, 'x')));
+  EXPECT_TRUE(IsLongPath(std::string(260, 'x')));
+}
+
+TEST(Win32LongPathTest, FilesAndProfilesBeyondMaxPath) {
+  Env* env = DefaultEnv();
+  TempDir dir;
+  std::string deep = dir.path().string();
+  for (char c : {'a', 'b', 'c'}) {
+    deep += "\\" + std::string(120, c);
+    ASSERT_TRUE(CreateDirectoryW(WidePath(deep).c_str(), nullptr)) << GetLastError();
+  }
+  std::string ini = deep + "\\\\p.ini";  // a doubled separator, as formed paths have
+  ASSERT_TRUE(env->WriteProfileString("S", "k", "v1", ini.c_str()));
+  ASSERT_TRUE(env->WriteProfileString("S", "k", "v2", ini.c_str()));
+  char out[8];
+  EXPECT_EQ(env->GetProfileString("s", "K", "", out, sizeof out, ini.c_str()), 2u);
+  EXPECT_STREQ(out, "v2");
+  EXPECT_EQ(env->GetProfileString("s", "none", "d", out, sizeof out, ini.c_str()), 1u);
+  std::vector<char> bytes;
+  ASSERT_TRUE(env->ReadFile(ini.c_str(), &bytes));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "[S]\r\nk=v2\r\n");
+  EXPECT_EQ(env->GetProfileString("S", "k", "missing", out, sizeof out, (deep + "\\none.ini").c_str()), 7u);
+  // The directories are removed through the extended form as well.
+  DeleteFileW(WidePath(ini).c_str());
+  for (int i = 0; i < 3; ++i) {
+    RemoveDirectoryW(WidePath(deep).c_str());
+    deep.resize(deep.find_last_of('\\'));
+  }
 }
 
 TEST(Win32LockTest, ObjectNamesKeepTheNamespaceOfTheSection) {

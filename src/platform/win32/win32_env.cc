@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "platform/env.h"
+#include "platform/profile.h"
+#include "platform/win32/long_path.h"
 #include "platform/win32/named_mutex.h"
 #include "platform/win32/shared_data.h"
 
@@ -107,22 +109,40 @@ class Win32Env final : public Env {
     }
   }
 
+  // The system's private-profile functions take paths below MAX_PATH; a
+  // longer path is read and written with the same rules by our own profile
+  // code on the whole file, so deep installation directories still work.
   std::size_t GetProfileString(const char* section, const char* key, const char* fallback,
                                char* out, std::size_t size, const char* path) override {
     // Nothing can be copied into no room; the system function would not
     // even terminate the buffer.
     if (out == nullptr || size == 0) return 0;
+    if (path != nullptr && IsLongPath(path)) {
+      std::vector<char> bytes;
+      if (!ReadFile(path, &bytes)) return ProfileRead(nullptr, section, key, fallback, out, size);
+      std::string content(bytes.begin(), bytes.end());
+      return ProfileRead(&content, section, key, fallback, out, size);
+    }
     DWORD room = FitsInDword(size) ? static_cast<DWORD>(size) : 0xFFFFFFFFu;
     return GetPrivateProfileStringA(section, key, fallback ? fallback : "", out, room, path);
   }
 
   bool WriteProfileString(const char* section, const char* key, const char* value,
                           const char* path) override {
+    if (path != nullptr && IsLongPath(path)) {
+      if (section == nullptr || key == nullptr) return false;
+      std::vector<char> bytes;
+      std::string content;
+      if (ReadFile(path, &bytes)) content.assign(bytes.begin(), bytes.end());
+      std::string updated = ProfileWrite(content, section, key, value);
+      return WriteFileAtomically(path, updated.data(), updated.size());
+    }
     return WritePrivateProfileStringA(section, key, value, path) != FALSE;
   }
 
   bool ReadFile(const char* path, std::vector<char>* out) override {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    std::wstring name = WidePath(path);
+    HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     out->clear();
@@ -147,10 +167,11 @@ class Win32Env final : public Env {
 
   bool WriteFileAtomically(const char* path, const void* data, std::size_t size) override {
     static std::atomic<unsigned> counter{0};
-    std::string target(path);
-    std::string temporary = target + ".tmp." + std::to_string(GetCurrentProcessId()) + "." +
-                            std::to_string(counter.fetch_add(1));
-    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    std::wstring target = WidePath(path);
+    std::wstring temporary = WidePath(std::string(path) + ".tmp." + std::to_string(GetCurrentProcessId()) + "." +
+                                      std::to_string(counter.fetch_add(1)));
+    if (target.empty() || temporary.empty()) return false;
+    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool ok = WriteAll(file, data, size);
@@ -158,7 +179,7 @@ class Win32Env final : public Env {
     ok = CloseHandle(file) && ok;
     if (ok) ok = ReplaceWith(temporary, target);
     if (!ok) {
-      DeleteFileA(temporary.c_str());
+      DeleteFileW(temporary.c_str());
       return false;
     }
     return true;
@@ -187,9 +208,9 @@ class Win32Env final : public Env {
   // Renames the temporary file over the target.  Another process reading the
   // target at that moment can make the rename fail for a short while; it is
   // tried a few times before the write counts as failed.
-  static bool ReplaceWith(const std::string& temporary, const std::string& target) {
+  static bool ReplaceWith(const std::wstring& temporary, const std::wstring& target) {
     for (int attempt = 0; attempt < 20; ++attempt) {
-      if (MoveFileExA(temporary.c_str(), target.c_str(),
+      if (MoveFileExW(temporary.c_str(), target.c_str(),
                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return true;
       }
