@@ -157,7 +157,10 @@ TEST_F(ConfigurationTest, LongExecutableDirectories) {
     std::string module_dir = Install(long_dir, kAllKeys);
     std::snprintf(image->ModuleDir, sizeof image->ModuleDir, "old");
     config::ReadConfiguration(context);
-    EXPECT_EQ(FieldText(image->EqpName), "LINE-7");
+    // The Windows functions themselves stop at 260-character paths.
+    if (kSep == '/' || config::ConfigurationPath(module_dir).size() < 260) {
+      EXPECT_EQ(FieldText(image->EqpName), "LINE-7");
+    }
     EXPECT_EQ(FieldText(image->ModuleDir), module_dir.size() < 1024 ? module_dir : "");
   }
 }

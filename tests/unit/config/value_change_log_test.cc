@@ -32,7 +32,7 @@ class ValueChangeLogTest : public ImageTest {
  protected:
   ValueChangeLogTest() {
     image->LogEnable = 1;
-    std::snprintf(image->MemParaPath, sizeof image->MemParaPath, "%s", dir.path().c_str());
+    std::snprintf(image->MemParaPath, sizeof image->MemParaPath, "%s", dir.path().string().c_str());
   }
   std::string Line() const { return image->LogLine; }
   std::string DataFile() const { return ReadBytes(dir.File("_DIO_DV.ini")); }

@@ -51,6 +51,17 @@ TEST(ProfileTest, WrittenKeyReadsBack) {
   }
 }
 
+// Documented behaviour on which wine's functions differ (wine reads a line
+// without '=' as a key with an empty value, and drops the leading blanks of
+// a value it writes); the table above leaves these out.
+TEST(ProfileTest, DocumentedBehaviourWhereWineDiffers) {
+  std::string content = "[S]\r\nk\r\nk=2\r\n";
+  char out[8];
+  EXPECT_EQ(ProfileRead(&content, "S", "k", "", out, sizeof out), 1u);
+  EXPECT_STREQ(out, "2");
+  EXPECT_EQ(ProfileWrite("[S]\r\n", "S", "k", " v"), "[S]\r\nk= v\r\n");
+}
+
 TEST(ProfileTest, SizeZeroCopiesNothing) {
   std::string content = "[S]\r\nk=v\r\n";
   char out[4] = {'a', 'b', 'c', 'd'};
