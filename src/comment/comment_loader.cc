@@ -1,6 +1,9 @@
 #include "comment/comment_loader.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <utility>
 #include <vector>
 
 #include "comment/comment_file_format.h"
@@ -93,9 +96,38 @@ std::string CommentListing(Image& image, const char* data, std::size_t size) {
   return listing;
 }
 
-void ApplyCommentFile(Image& image, const char* data, std::size_t size) {
-  ForEachText(image, data, size, [](const FileText& t) {
-    if (t.entry != nullptr) std::memcpy(t.entry, t.text, kTextBytes);
+void ApplyCommentFile(const Context& context, const char* data, std::size_t size) {
+  // Texts of 32 zero bytes (the empty entries that a rewrite keeps between
+  // blocks) are not copied into entries that are zero already because their
+  // page was never written: that would bring the page into being for nothing.
+  Image& image = *context.image;
+  auto all_zero = [](const char* text) {
+    return std::all_of(text, text + kTextBytes, [](char c) { return c == '\0'; });
+  };
+  bool any_zero = false;
+  ForEachText(image, data, size, [&](const FileText& t) { any_zero = any_zero || (t.entry && all_zero(t.text)); });
+
+  const char* region = image.CommentM[0];
+  const std::size_t region_bytes =
+      static_cast<std::size_t>(image.CommentR[kLargeArea - 1] + kEntryBytes - region);
+  std::vector<std::pair<std::size_t, std::size_t>> written;
+  const bool skip_unwritten = any_zero && context.env->WrittenRanges(region, region_bytes, &written);
+  std::vector<bool> copied(skip_unwritten ? region_bytes / kEntryBytes : 0);  // by this load
+
+  ForEachText(image, data, size, [&](const FileText& t) {
+    if (t.entry == nullptr) return;
+    if (!skip_unwritten) {
+      std::memcpy(t.entry, t.text, kTextBytes);
+      return;
+    }
+    const std::size_t offset = static_cast<std::size_t>(t.entry - region);
+    if (all_zero(t.text) && !copied[offset / kEntryBytes]) {
+      auto it = std::upper_bound(written.begin(), written.end(), offset,
+                                 [](std::size_t value, const auto& range) { return value < range.first; });
+      if (it == written.begin() || offset - std::prev(it)->first >= std::prev(it)->second) return;
+    }
+    std::memcpy(t.entry, t.text, kTextBytes);
+    copied[offset / kEntryBytes] = true;
   });
 }
 
@@ -112,7 +144,7 @@ int32_t LoadMemoryComment(const Context& context) {
     context.env->Trace(text::kTraceNoMemoryFile);
     return 0;
   }
-  ApplyCommentFile(*context.image, file.data(), file.size());
+  ApplyCommentFile(context, file.data(), file.size());
   return 0;
 }
 

@@ -24,6 +24,6 @@ int32_t LoadMemoryComment(const Context& context);
 // The MEMORY.TXT content that loading the file gives (reads the image only).
 std::string CommentListing(Image& image, const char* data, std::size_t size);
 // Copies the first 32 bytes of every text into its entry.
-void ApplyCommentFile(Image& image, const char* data, std::size_t size);
+void ApplyCommentFile(const Context& context, const char* data, std::size_t size);
 
 }  // namespace quorsma::comment

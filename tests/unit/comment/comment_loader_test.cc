@@ -161,5 +161,32 @@ TEST_F(CommentLoaderTest, UnitBlocksPastCommentTmpAreSkippedAndLaterTextsStayInP
   EXPECT_EQ(Listing(), "U263G012070=last\r\nM000009=m9\r\n");
 }
 
+#if !defined(_WIN32)
+TEST_F(CommentLoaderTest, EmptyTextsDoNotBringNeverWrittenPagesIntoBeing) {
+  SectionEnv section_env;
+  TestSection section(section_env, "comment_load");
+  Image* shared = section.image();
+  ASSERT_NE(shared, nullptr);
+  std::strcpy(shared->MemPlcPath, image->MemPlcPath);
+  SetEntry(shared->CommentM[65600], std::string(40, 'o'));
+  // 4,000 empty texts and one comment, as a rewrite keeps them above 65,535;
+  // an entry set and then emptied by the same file; an empty text over a
+  // written entry.
+  WcdBlock tail{0x0090, 65535, 0, std::vector<std::string>(4000)};
+  tail.texts.back() = "x";
+  tail.texts[65600 - 65535] = "";
+  WriteBytes(wcd_path(), BuildWcd({tail, {0x0092, 10, 0, {"abc"}}, {0x0092, 10, 0, {""}}}));
+  const std::size_t before = section.Allocated();
+  Context shared_context{shared, &section_env};
+  LoadMemoryComment(shared_context);
+  EXPECT_LT(section.Allocated() - before, 64u * 1024);  // not 4,000 entries' worth (1 MB)
+  EXPECT_EQ(EntryText(shared->CommentM[65535 + 3999]), "x");
+  EXPECT_EQ(shared->CommentM[65600][0], '\0');
+  EXPECT_EQ(shared->CommentM[65600][32], 'o');
+  EXPECT_EQ(shared->CommentL[10][0], '\0');
+  EXPECT_EQ(shared->CommentL[10][1], '\0');
+}
+#endif
+
 }  // namespace
 }  // namespace quorsma::testing

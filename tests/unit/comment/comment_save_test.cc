@@ -8,11 +8,6 @@
 #include "core/messages.h"
 #include "unit/comment/comment_test_support.h"
 
-#if !defined(_WIN32)
-#include <sys/stat.h>
-
-#include "platform/posix/shared_object.h"
-#endif
 
 namespace quorsma::testing {
 namespace {
@@ -230,22 +225,10 @@ TEST_F(CommentSaveTest, MissingProjectDirectoryWritesNothingAndReportsIt) {
 }
 
 #if !defined(_WIN32)
-// An Env whose sections come from the operating system, so that the rewrite
-// can ask which pages were ever written.
-class SectionEnv : public TestEnv {
- public:
-  bool WrittenRanges(const void* begin, std::size_t length,
-                     std::vector<std::pair<std::size_t, std::size_t>>* out) override {
-    return platform::DefaultEnv()->WrittenRanges(begin, length, out);
-  }
-};
-
 TEST_F(CommentSaveTest, OnASectionOnlyWrittenPagesAreReadAndTheFileIsTheSame) {
-  const std::string name = "qsma_comment_save_" + std::to_string(::getpid());
   SectionEnv section_env;
-  void* handle = section_env.CreateSection(name.c_str(), sizeof(Image));
-  ASSERT_NE(handle, nullptr);
-  auto* shared = static_cast<Image*>(section_env.MapSection(handle, sizeof(Image)));
+  TestSection section(section_env, "comment_save");
+  Image* shared = section.image();
   ASSERT_NE(shared, nullptr);
   std::strcpy(shared->MemPlcPath, image->MemPlcPath);
   std::vector<std::pair<std::size_t, std::size_t>> probe;
@@ -263,20 +246,14 @@ TEST_F(CommentSaveTest, OnASectionOnlyWrittenPagesAreReadAndTheFileIsTheSame) {
   set_both([](Image* i) -> char* { return i->CommentTMP[100]; }, "t");
   set_both([](Image* i) -> char* { return i->CommentR[131000]; }, "r");
 
-  const std::string object = "/dev/shm" + platform::SharedObjectName(name);
-  struct stat before = {}, after = {};
-  ASSERT_EQ(::stat(object.c_str(), &before), 0);
+  const std::size_t before = section.Allocated();
   Context shared_context{shared, &section_env};
   ASSERT_EQ(SaveMemoryComment(shared_context), 1);
-  ASSERT_EQ(::stat(object.c_str(), &after), 0);
-  EXPECT_EQ(after.st_blocks, before.st_blocks);
+  EXPECT_EQ(section.Allocated(), before);
   const std::string from_section = ReadWcd();
 
   ASSERT_EQ(SaveMemoryComment(context), 1);  // full scan of the private image
   EXPECT_EQ(ReadWcd(), from_section);
-
-  section_env.UnmapSection(shared, sizeof(Image));
-  section_env.CloseSection(handle);
 }
 #endif
 
