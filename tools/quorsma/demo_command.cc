@@ -1,6 +1,8 @@
 // quorsma demo: the bundled example programs on the bundled installation,
 // with the collector printing value-change lines and a closing table.
+#include <algorithm>
 #include <chrono>
+#include <iterator>
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -30,9 +32,17 @@ struct DemoArgs {
 
 const char* const kDemoPrograms[] = {"traffic_light.il", "conveyor.il"};
 
-// Every device operand of the program, in order of first use.
+// Every device operand of the program (special relays aside), by device kind
+// and number.
 std::vector<std::string> DevicesOf(const Program& program) {
-  std::vector<std::string> devices;
+  static const char* const kOrder[] = {"X", "Y", "M", "L", "B", "S", "T", "D", "W", "R", "Z"};
+  auto rank = [](const Operand& op) {
+    for (std::size_t i = 0; i < std::size(kOrder); ++i) {
+      if (op.device == kOrder[i]) return static_cast<int64_t>(i) << 32 | op.number;
+    }
+    return static_cast<int64_t>(std::size(kOrder)) << 32 | op.number;
+  };
+  std::vector<std::pair<int64_t, std::string>> ranked;
   std::set<std::string> seen;
   for (const Instruction& in : program.instructions) {
     for (const std::string& text : in.operands) {
@@ -40,9 +50,13 @@ std::vector<std::string> DevicesOf(const Program& program) {
       std::string reason;
       if (text.empty() || !CheckOperand(text, Role::kValue, &op, &reason)) continue;
       if (op.kind == Operand::Kind::kConstant || (op.device == "SM")) continue;
-      if (seen.insert(text).second) devices.push_back(text);
+      if (seen.insert(text).second) ranked.emplace_back(rank(op), text);
     }
   }
+  std::stable_sort(ranked.begin(), ranked.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::string> devices;
+  for (auto& entry : ranked) devices.push_back(std::move(entry.second));
   return devices;
 }
 
