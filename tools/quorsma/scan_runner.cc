@@ -25,7 +25,8 @@ ScanRunner::ScanRunner(MH_SHARED_STRUCTURE* image, const Program& program, Clock
 
 void ScanRunner::Housekeeping(int64_t now_ns) {
   const bool first = scans_ == 0;
-  if (first) {
+  if (!started_) {
+    started_ = true;
     start_ns_ = now_ns;
     ticks_ = 0;
   }

@@ -69,7 +69,8 @@ class ScanRunner {
   std::vector<Step> steps_;
   std::vector<int32_t> timers_;
   int64_t scans_ = 0;
-  int64_t start_ns_ = 0;
+  bool started_ = false;
+  int64_t start_ns_ = 0;  // time of the first scan
   int64_t ticks_ = 0;  // whole timer ticks counted up to the last scan
 };
 

@@ -1,0 +1,129 @@
+// The quorsma runner: its own work per scan beyond the instruction calls
+// (special relays, timers, edge slots), and whole scans of the bundled
+// programs through the library's exports.
+//
+// Runs on the section named by QUORSMA_SECTION, which it writes: give it a
+// name of its own.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "clock.h"
+#include "program_checker.h"
+#include "quorsma/quorsma.h"
+#include "scan_runner.h"
+
+namespace {
+
+using quorsma::tool::FakeClock;
+using quorsma::tool::Instruction;
+using quorsma::tool::InstructionSpec;
+using quorsma::tool::OperandForm;
+using quorsma::tool::Program;
+using quorsma::tool::ScanRunner;
+using quorsma::tool::Signature;
+
+MH_SHARED_STRUCTURE* Image() {
+  MH_SHARED_STRUCTURE* image = nullptr;
+  smGetMemoryPointer(&image);
+  return image;
+}
+
+// 64 timers whose coils are on and whose set values are out of reach, so that
+// every scan advances all of them.
+Program SixtyFourRunningTimers(MH_SHARED_STRUCTURE* image) {
+  Program program;
+  for (int32_t t = 0; t < 64; ++t) {
+    program.timers.push_back(t * 7);
+    image->Tcoil[t * 7] = 1;
+    image->Tset[t * 7] = INT32_MAX;
+    image->Tcur[t * 7] = 0;
+  }
+  return program;
+}
+
+void BM_RunnerHousekeeping64Timers(benchmark::State& state) {
+  MH_SHARED_STRUCTURE* image = Image();
+  Program program = SixtyFourRunningTimers(image);
+  FakeClock clock;
+  ScanRunner runner(image, program, clock);
+  int64_t now = 0;
+  for (auto _ : state) {
+    now += 10000000;  // one 10 ms scan period: every timer advances a tick
+    runner.Housekeeping(now);
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_RunnerHousekeeping64Timers);
+
+extern "C" void QSMA_API NoInstruction(const char*) {}
+
+// A whole scan of 64 running timers and `range(0)` edge instructions that do
+// nothing: the runner's own work per scan, with END.
+void BM_RunnerScanOverhead(benchmark::State& state) {
+  MH_SHARED_STRUCTURE* image = Image();
+  Program program = SixtyFourRunningTimers(image);
+  static const InstructionSpec kNothing = {
+      "NOTHING", Signature::kOne, OperandForm::kContact, 1, 1, true, nullptr, NoInstruction, nullptr, nullptr, nullptr};
+  for (int64_t i = 0; i < state.range(0); ++i) {
+    Instruction in;
+    in.spec = &kNothing;
+    in.operands[0] = "X0";
+    in.pulse_slot = program.pulse_slots++;
+    program.instructions.push_back(in);
+  }
+  FakeClock clock;
+  ScanRunner runner(image, program, clock);
+  for (auto _ : state) {
+    clock.AdvanceMs(10);
+    runner.RunScan();
+  }
+}
+BENCHMARK(BM_RunnerScanOverhead)->Arg(0)->Arg(16)->Arg(256);
+
+// Whole scans of a bundled program, on a clock that moves 10 ms per scan.
+void ScanProgram(benchmark::State& state, const std::vector<std::string>& files) {
+  MH_SHARED_STRUCTURE* image = Image();
+  Program program;
+  std::vector<std::string> errors;
+  std::vector<std::string> paths;
+  for (const std::string& file : files) paths.push_back(std::string(QSMA_TOOL_EXAMPLES) + "/" + file);
+  if (!quorsma::tool::LoadPrograms(paths, &program, &errors)) {
+    state.SkipWithError(errors.empty() ? "cannot load" : errors[0].c_str());
+    return;
+  }
+  image->D[301] = 12;
+  image->D[302] = 25;
+  FakeClock clock;
+  ScanRunner runner(image, program, clock);
+  for (auto _ : state) {
+    clock.AdvanceMs(10);
+    runner.RunScan();
+  }
+  state.counters["instructions"] = static_cast<double>(program.instructions.size());
+}
+
+void BM_ScanTrafficLightAndConveyor(benchmark::State& state) {
+  ScanProgram(state, {"traffic_light.il", "conveyor.il"});
+}
+BENCHMARK(BM_ScanTrafficLightAndConveyor);
+
+void BM_ScanBench1000Rungs(benchmark::State& state) { ScanProgram(state, {"bench_1000.il"}); }
+BENCHMARK(BM_ScanBench1000Rungs)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* section = std::getenv("QUORSMA_SECTION");
+  if (section == nullptr || *section == '\0' || Image() == nullptr) {
+    std::fprintf(stderr, "set QUORSMA_SECTION to a section name of the benchmark's own\n");
+    return 1;
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
