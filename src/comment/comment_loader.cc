@@ -133,7 +133,8 @@ void ApplyCommentFile(const Context& context, const char* data, std::size_t size
 
 int32_t LoadMemoryComment(const Context& context) {
   std::vector<char> file;
-  if (!context.env->ReadFile(OthersFilePath(context, kCommentFileName).c_str(), &file)) {
+  if (!HasProjectDirectory(context) ||
+      !context.env->ReadFile(OthersFilePath(context, kCommentFileName).c_str(), &file)) {
     context.env->Trace(text::kTraceNoCommentFile);
     return 0;
   }

@@ -11,7 +11,8 @@ namespace quorsma::comment {
 
 // Reads <MemPlcPath>/Resource/Others/COMMENT.WCD, writes the listing
 // MEMORY.TXT beside it and then copies every text into its entry.  Traces
-// "NO FILE - COMMENT" when the comment file cannot be read and
+// "NO FILE - COMMENT" when the comment file cannot be read (also when no PLC
+// project directory is configured) and
 // "NO FILE - MEMORY" when the listing cannot be written; in both cases no
 // entry changes.  Returns 0 in every case.
 int32_t LoadMemoryComment(const Context& context);

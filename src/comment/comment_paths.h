@@ -11,6 +11,10 @@
 
 namespace quorsma::comment {
 
+// False while no PLC project directory is configured: the paths would then
+// name the root of the file system, and nothing is read or written there.
+inline bool HasProjectDirectory(const Context& context) { return context.image->MemPlcPath[0] != '\0'; }
+
 // <MemPlcPath>/<name>
 inline std::string ProjectFilePath(const Context& context, const char* name) {
   return FieldText(context.image->MemPlcPath) + platform::kPathSeparator + name;

@@ -186,7 +186,8 @@ void ReadHeader(const std::vector<char>& file, uint16_t (&words)[kHeaderWords]) 
 }
 
 bool WriteOrReport(const Context& context, const std::string& path, const std::string& bytes) {
-  if (context.env->WriteFileAtomically(path.c_str(), bytes.data(), bytes.size())) return true;
+  if (HasProjectDirectory(context) && context.env->WriteFileAtomically(path.c_str(), bytes.data(), bytes.size()))
+    return true;
   context.env->Trace(Format(text::kFmtCannotOpenFile, path.c_str()).c_str());
   return false;
 }
@@ -203,7 +204,7 @@ int32_t SaveMemoryComment(const Context& context) {
   platform::ScopedLock lock(env.CommentFileLock());
 
   std::vector<char> existing;
-  if (!env.ReadFile(comment_path.c_str(), &existing)) {
+  if (!HasProjectDirectory(context) || !env.ReadFile(comment_path.c_str(), &existing)) {
     existing.clear();
     env.ShowMessage(Format(text::kFmtMustCreateNewFile, comment_path.c_str()).c_str());
   }

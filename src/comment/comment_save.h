@@ -20,7 +20,8 @@ namespace quorsma::comment {
 // Every saved text loads back into the entry it came from, also beyond the
 // 16-bit fields of a block record: see comment_save.cc.  Returns 1 when
 // COMMENT.WCD was written, 0 when it could not be (a trace line
-// "<path> 파일을 열 수 없습니다." names each file that could not be written).
+// "<path> 파일을 열 수 없습니다." names each file that could not be written;
+// with no PLC project directory configured nothing is written at all).
 int32_t SaveMemoryComment(const Context& context);
 
 }  // namespace quorsma::comment

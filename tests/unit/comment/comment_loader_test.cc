@@ -108,6 +108,12 @@ TEST_F(CommentLoaderTest, MissingFileTracesAndChangesNothing) {
   EXPECT_EQ(Listing(), "kept");
 }
 
+TEST_F(CommentLoaderTest, WithoutAProjectDirectoryNothingIsRead) {
+  image->MemPlcPath[0] = '\0';
+  EXPECT_EQ(LoadMemoryComment(context), 0);
+  EXPECT_EQ(env.traces, std::vector<std::string>{"NO FILE - COMMENT"});
+}
+
 TEST_F(CommentLoaderTest, UnwritableListingTracesAndLoadsNothing) {
   std::filesystem::create_directories(listing_path());  // a directory in its place
   Load(BuildWcd({{0x0090, 1, 0, {"abc"}}}));

@@ -224,6 +224,16 @@ TEST_F(CommentSaveTest, MissingProjectDirectoryWritesNothingAndReportsIt) {
   EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
+TEST_F(CommentSaveTest, WithoutAProjectDirectoryNothingIsWritten) {
+  image->MemPlcPath[0] = '\0';
+  SetEntry(image->CommentM[1], "a");
+  EXPECT_EQ(SaveMemoryComment(context), 0);
+  EXPECT_EQ(env.messages.size(), 1u);
+  ASSERT_EQ(env.traces.size(), 3u);
+  const char sep = std::filesystem::path::preferred_separator;
+  EXPECT_EQ(env.traces[0].rfind(std::string(1, sep) + "PLC_S ", 0), 0u);
+}
+
 #if !defined(_WIN32)
 TEST_F(CommentSaveTest, OnASectionOnlyWrittenPagesAreReadAndTheFileIsTheSame) {
   SectionEnv section_env;
