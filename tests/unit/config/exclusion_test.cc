@@ -77,14 +77,6 @@ TEST(ExclusionTest, FileContents) {
   }
 }
 
-TEST(ExclusionTest, FlagsAreOnlyEverSet) {
-  TestImage image;
-  std::string first = "M1=1\n", second = "M2=1\n";
-  config::ApplyMemorySettings(*image.get(), first.data(), first.size());
-  config::ApplyMemorySettings(*image.get(), second.data(), second.size());
-  EXPECT_EQ(SetFlags(*image.get()), (std::set<std::string>{"M1", "M2"}));
-}
-
 class ExclusionFileTest : public ImageTest {};
 
 TEST_F(ExclusionFileTest, ReadsTheFile) {

@@ -97,16 +97,6 @@ TEST_F(ValueChangeLogTest, HeldBackChangesAreReportedLater) {
   }
 }
 
-TEST_F(ValueChangeLogTest, NoChangeNoLine) {
-  for (const Kind& k : kKinds) {
-    (image.get()->*k.value)[9] = 0;
-    k.check(context, 9);
-  }
-  config::CheckD(context, 9);
-  EXPECT_EQ(image->LogLinePending, 0);
-  EXPECT_EQ(image->LogLine[0], '\0');
-}
-
 TEST_F(ValueChangeLogTest, IndicesOutsideTheAreaAreNotTouched) {
   for (const Kind& k : kKinds) {
     for (int32_t i : {-1, 131071, INT32_MIN, INT32_MAX}) {

@@ -37,20 +37,6 @@ TEST(ProfileTest, WriteCases) {
   }
 }
 
-TEST(ProfileTest, WrittenKeyReadsBack) {
-  for (const ProfileWriteCase& c : kProfileWriteCases) {
-    SCOPED_TRACE(c.name);
-    std::string after = ProfileWrite(c.before ? c.before : "", c.section, c.key, c.value);
-    char out[64];
-    std::string expected = c.value;
-    // A read trims what a write stored verbatim.
-    while (!expected.empty() && expected.back() == ' ') expected.pop_back();
-    while (!expected.empty() && expected.front() == ' ') expected.erase(0, 1);
-    ProfileRead(&after, c.section, c.key, "", out, sizeof out);
-    EXPECT_EQ(std::string(out), expected);
-  }
-}
-
 // Documented behaviour on which wine's functions differ (wine reads a line
 // without '=' as a key with an empty value, and drops the leading blanks of
 // a value it writes); the table above leaves these out.
