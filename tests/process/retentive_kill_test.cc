@@ -50,6 +50,13 @@ TEST(RetentiveKillTest, KilledWriterLeavesOldOrNewLines) {
   std::filesystem::path dir =
       std::filesystem::temp_directory_path() / ("quorsma-retentive-kill-" + std::to_string(random()));
   std::filesystem::create_directories(dir);
+  struct Cleanup {
+    std::filesystem::path dir;
+    ~Cleanup() {
+      std::error_code ignored;
+      std::filesystem::remove_all(dir, ignored);
+    }
+  } cleanup{dir};
   const std::filesystem::path file = dir / "_DIO_DV.ini";
   {
     std::string content = "[MODULE_DV]\r\n";
@@ -93,8 +100,6 @@ TEST(RetentiveKillTest, KilledWriterLeavesOldOrNewLines) {
   for (int g : kKillGroups) generation.erase(g);
   for (const auto& [g, gen] : generation) EXPECT_EQ(gen, 0) << Key(g);
   EXPECT_GT(changed, 0);
-  std::error_code ignored;
-  std::filesystem::remove_all(dir, ignored);
 }
 
 }  // namespace
