@@ -1,8 +1,15 @@
 #include "scan_loop.h"
 
+#include <algorithm>
+
 #include "terminal.h"
 
 namespace quorsma::tool {
+namespace {
+
+constexpr int64_t kStopCheckNs = 50000000;  // 50 ms
+
+}  // namespace
 
 ScanStats RunLoop(ScanRunner& runner, Clock& clock, const LoopOptions& options,
                   const std::function<void()>& after_scan) {
@@ -20,7 +27,9 @@ ScanStats RunLoop(ScanRunner& runner, Clock& clock, const LoopOptions& options,
       next += options.period_ns;
       const int64_t now = clock.NowNs();
       if (next < now) next = now;  // overran: start again from now, no burst to catch up
-      clock.SleepUntilNs(next);
+      // Wait in slices, so that a stop request is seen even in a long period.
+      for (int64_t t = now; t < next && !StopRequested(); t = clock.NowNs())
+        clock.SleepUntilNs(std::min(next, t + kStopCheckNs));
     }
   }
   return stats;

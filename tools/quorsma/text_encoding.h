@@ -1,6 +1,7 @@
 // Conversion between the library's CP949 texts and the terminal's encoding.
-// On a UTF-8 terminal (Linux) texts are converted with iconv; elsewhere (and
-// on Windows, whose console shows the ANSI code page) bytes pass unchanged.
+// On a UTF-8 terminal texts are converted (iconv on Linux, the code-page
+// functions on Windows); on any other terminal the bytes pass unchanged (a
+// Korean Windows console shows CP949 as it is).
 #pragma once
 
 #include <string>
