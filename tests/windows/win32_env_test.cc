@@ -181,6 +181,32 @@ TEST(Win32ProfileTest, ReadsAndWritesThroughTheSystem) {
   EXPECT_FALSE(env->WriteProfileString("S", "k", "v", dir.File("no\\dir\\p.ini").c_str()));
 }
 
+// Null arguments never reach the system functions, which would list or
+// delete sections and keys, or use WIN.INI: they behave as on Linux.
+TEST(Win32ProfileTest, NullArgumentsNeitherListNorDelete) {
+  Env* env = DefaultEnv();
+  TempDir dir;
+  std::string path = dir.File("n.ini");
+  const std::string original = "[S]\r\nk=1\r\n[T]\r\nj=2\r\n";
+  WriteBytes(path, original);
+  char out[32];
+  EXPECT_EQ(env->GetProfileString(nullptr, "k", "d", out, sizeof out, path.c_str()), 1u);
+  EXPECT_STREQ(out, "d");
+  EXPECT_EQ(env->GetProfileString("S", nullptr, "d", out, sizeof out, path.c_str()), 1u);
+  EXPECT_STREQ(out, "d");
+  EXPECT_EQ(env->GetProfileString("S", "k", "d", out, sizeof out, nullptr), 1u);
+  EXPECT_STREQ(out, "d");
+  EXPECT_FALSE(env->WriteProfileString("S", "k", "v", nullptr));
+  env->WriteProfileString("S", nullptr, "v", path.c_str());
+  env->WriteProfileString(nullptr, "k", "v", path.c_str());
+  EXPECT_EQ(ReadBytes(path), original);  // no section deleted
+  EXPECT_TRUE(env->WriteProfileString("S", "k", nullptr, path.c_str()));
+  EXPECT_EQ(ReadBytes(path), "[S]\r\nk=\r\n[T]\r\nj=2\r\n");  // emptied, not deleted
+  std::vector<char> bytes;
+  EXPECT_FALSE(env->ReadFile(nullptr, &bytes));
+  EXPECT_FALSE(env->WriteFileAtomically(nullptr, "x", 1));
+}
+
 TEST(Win32LongPathTest, OnlyLongAbsolutePathsGetTheExtendedForm) {
   const std::string a(200, 'a'), b(100, 'b');
   struct Case {

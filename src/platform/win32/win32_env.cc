@@ -25,7 +25,7 @@ constexpr DWORD kViewAccess = 0xF001F;
 static_assert(kSectionProtection == (SEC_COMMIT | PAGE_READWRITE));
 static_assert(kViewAccess == FILE_MAP_ALL_ACCESS);
 
-// Longest path the ANSI file functions accept with a "\\?\" prefix.
+// Longest module path Windows can report (the limit of extended-length paths).
 constexpr DWORD kLongestPath = 32768;
 
 // Always true in the 32-bit build, where std::size_t is a DWORD.
@@ -50,8 +50,8 @@ bool WriteAll(HANDLE file, const void* data, std::size_t size) {
 }
 
 // The file part of a path, without its extension ("C:\App\Tool.exe" gives
-// "Tool"): the caption of message boxes, as a framework application shows
-// its own name there.
+// "Tool"): the caption of message boxes, so the user sees which program is
+// asking.
 std::string ProgramTitle(const std::string& path) {
   std::size_t start = path.find_last_of("\\/:");
   std::string name = start == std::string::npos ? path : path.substr(start + 1);
@@ -109,17 +109,22 @@ class Win32Env final : public Env {
     }
   }
 
-  // The system's private-profile functions take paths below MAX_PATH; a
-  // longer path is read and written with the same rules by our own profile
-  // code on the whole file, so deep installation directories still work.
+  // The system's private-profile functions serve single keys on paths below
+  // MAX_PATH.  A longer path is read and written with the same rules by our
+  // own profile code on the whole file, so deep installation directories
+  // still work.  So are null arguments, which the system functions take as
+  // requests to list or delete sections and keys: here, as on Linux, a null
+  // section or key reads as missing and writes nothing new, a null value
+  // writes an empty one, and a null path is a missing file that cannot be
+  // written (the system would use WIN.INI).
   std::size_t GetProfileString(const char* section, const char* key, const char* fallback,
                                char* out, std::size_t size, const char* path) override {
     // Nothing can be copied into no room; the system function would not
     // even terminate the buffer.
     if (out == nullptr || size == 0) return 0;
-    if (path != nullptr && IsLongPath(path)) {
+    if (path == nullptr || section == nullptr || key == nullptr || IsLongPath(path)) {
       std::vector<char> bytes;
-      if (!ReadFile(path, &bytes)) return ProfileRead(nullptr, section, key, fallback, out, size);
+      if (path == nullptr || !ReadFile(path, &bytes)) return ProfileRead(nullptr, section, key, fallback, out, size);
       std::string content(bytes.begin(), bytes.end());
       return ProfileRead(&content, section, key, fallback, out, size);
     }
@@ -129,8 +134,8 @@ class Win32Env final : public Env {
 
   bool WriteProfileString(const char* section, const char* key, const char* value,
                           const char* path) override {
-    if (path != nullptr && IsLongPath(path)) {
-      if (section == nullptr || key == nullptr) return false;
+    if (path == nullptr) return false;
+    if (section == nullptr || key == nullptr || value == nullptr || IsLongPath(path)) {
       std::vector<char> bytes;
       std::string content;
       if (ReadFile(path, &bytes)) content.assign(bytes.begin(), bytes.end());
@@ -141,6 +146,7 @@ class Win32Env final : public Env {
   }
 
   bool ReadFile(const char* path, std::vector<char>* out) override {
+    if (path == nullptr || out == nullptr) return false;
     std::wstring name = WidePath(path);
     HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -167,6 +173,7 @@ class Win32Env final : public Env {
 
   bool WriteFileAtomically(const char* path, const void* data, std::size_t size) override {
     static std::atomic<unsigned> counter{0};
+    if (path == nullptr || (data == nullptr && size > 0)) return false;
     std::wstring target = WidePath(path);
     std::wstring temporary = WidePath(std::string(path) + ".tmp." + std::to_string(GetCurrentProcessId()) + "." +
                                       std::to_string(counter.fetch_add(1)));
