@@ -9,6 +9,7 @@
 #include "core/areas.h"
 #include "core/messages.h"
 #include "device/area_access.h"
+#include "device/general_path.h"
 #include "device/operand_text.h"
 #include "device/read.h"
 #include "device/report.h"
@@ -19,50 +20,61 @@ namespace {
 // The largest digit read: 8 digits of 4 relays make a 32-bit value.
 constexpr int32_t kMaxDigits = 8;
 
-int32_t ReadPlain(const Context& context, const char* operand, const OperandShape& shape) {
+// The cell of device `first` number n in the plain form; S is the step relay
+// here (SM is read apart).
+inline int32_t ReadNumbered(const Context& context, char first, int32_t n) {
   Image& image = *context.image;
-  const char* number = operand + 1;
-  switch (operand[0]) {
-    case 'S':
-      if (operand[1] == 'M') return ReadCell(image.SM, ParseDecimal(operand + 2));
-      return ReadCell(image.S, ParseDecimal(number));
-    case 'M': {
-      const int32_t n = ParseDecimal(number);
-      const int32_t value = ReadCell(image.M, n);
+  int32_t value;
+  switch (first) {
+    case 'M':
+      value = ReadCell(image.M, n);
       config::CheckM(context, n);
       return value;
-    }
-    case 'K': return ParseDecimal(number);
-    case 'Z': return ReadCell(image.Z, ParseDecimal(number));
-    case 'T': return SmaTGet(context, ParseDecimal(number));
-    case 'X': return ReadCell(image.X, ParseHex(number));
-    case 'B': {
-      const int32_t n = ParseHex(number);
-      const int32_t value = ReadCell(image.B, n);
+    case 'K': return n;
+    case 'Z': return ReadCell(image.Z, n);
+    case 'T': return SmaTGet(context, n);
+    case 'X': return ReadCell(image.X, n);
+    case 'B':
+      value = ReadCell(image.B, n);
       config::CheckB(context, n);
       return value;
-    }
-    case 'L': {
-      const int32_t n = ParseDecimal(number);
-      const int32_t value = ReadCell(image.L, n);
+    case 'L':
+      value = ReadCell(image.L, n);
       config::CheckL(context, n);
       return value;
-    }
-    case 'Y': return ReadCell(image.Y, ParseHex(number));
-    case 'U': return ParseDecimal(From(operand, shape.length, 3));
-    case 'R': return ReadCell(image.R, ParseDecimal(number));
-    case 'D': {
-      const int32_t n = ParseDecimal(number);
-      const int32_t value = ReadCell(image.D, n);
+    case 'Y': return ReadCell(image.Y, n);
+    case 'R': return ReadCell(image.R, n);
+    case 'D':
+      value = ReadCell(image.D, n);
       config::CheckD(context, n);
       return value;
-    }
-    case 'W': {
-      const int32_t n = ParseHex(number);
-      const int32_t value = ReadCell(image.W, n);
+    case 'W':
+      value = ReadCell(image.W, n);
       config::CheckW(context, n);
       return value;
-    }
+    case 'S': return ReadCell(image.S, n);
+    default: return 0;
+  }
+}
+
+int32_t ReadPlain(const Context& context, const char* operand, const OperandShape& shape) {
+  const char first = operand[0];
+  switch (first) {
+    case 'S':
+      if (operand[1] == 'M') return ReadCell(context.image->SM, ParseDecimal(operand + 2));
+      return ReadNumbered(context, first, ParseDecimal(operand + 1));
+    case 'U': return ParseDecimal(From(operand, shape.length, 3));
+    case 'M':
+    case 'K':
+    case 'Z':
+    case 'T':
+    case 'L':
+    case 'R':
+    case 'D': return ReadNumbered(context, first, ParseDecimal(operand + 1));
+    case 'X':
+    case 'B':
+    case 'Y':
+    case 'W': return ReadNumbered(context, first, ParseHex(operand + 1));
     default:
       ShowMessage(context, text::kMsgGetSmaPlain);
       return 0;
@@ -74,33 +86,54 @@ constexpr int32_t BitOf(int32_t value, int32_t b) {
   return static_cast<uint32_t>(b) < 32 ? static_cast<int32_t>((static_cast<uint32_t>(value) >> b) & 1u) : 0;
 }
 
-// K<d>M<s>: 4 x d relays from M(s + z) on, M(s + z) as bit 0.  A count
-// outside 1..8, or a run that does not lie wholly inside M, reads 0.
-int32_t ReadDigits(const Image& image, const char* operand, const OperandShape& shape, int64_t z) {
-  const int32_t digits = ParseDecimal(operand + 1);
+// K<d>M<s>: 4 x d relays from M(start) on, M(start) as bit 0, start being s
+// plus the index-register offset.  A count outside 1..8, or a run that does
+// not lie wholly inside M, reads 0.
+int32_t ReadDigits(const Image& image, int32_t digits, int64_t start) {
   if (digits < 1 || digits > kMaxDigits) return 0;
   const int32_t count = 4 * digits;
-  const int64_t start = int64_t{ParseDecimal(operand + shape.last_m + 1)} + z;
   if (start < 0 || start + count > kLargeArea) return 0;
+  // Four relays per digit, summed as one nibble: the same sum, with fewer
+  // dependent steps.
+  const int32_t* m = &image.M[start];
   uint32_t sum = 0;
-  for (int32_t i = 0; i < count; ++i) sum += static_cast<uint32_t>(image.M[start + i]) << i;
+  for (int32_t g = 0; g < count; g += 4) {
+    const uint32_t nibble = static_cast<uint32_t>(m[g]) + (static_cast<uint32_t>(m[g + 1]) << 1) +
+                            (static_cast<uint32_t>(m[g + 2]) << 2) + (static_cast<uint32_t>(m[g + 3]) << 3);
+    sum += nibble << g;
+  }
   return static_cast<int32_t>(sum);
 }
 
-// A bit of a D or W register (when a full stop was seen) or the whole
-// register (index suffix only); neither is a message.  The check runs only
-// when a cell was read.
-template <void (*Check)(const Context&, int32_t), std::size_t N>
-int32_t ReadRegister(const Context& context, const int32_t (&area)[N], const char* operand,
-                     const OperandShape& shape, int32_t n, int64_t z, const char* message) {
+// The indexed form of M, B, X and Y: cell n + z, checked (M, B) on n.
+inline int32_t ReadRelay(const Context& context, char first, int32_t n, int64_t z) {
+  const Image& image = *context.image;
   const int64_t i = int64_t{n} + z;
-  if (shape.last_dot == 0 && shape.last_z == 0) {
-    ShowMessage(context, message);
-    return 0;
+  int32_t value;
+  switch (first) {
+    case 'M':
+      value = ReadCell(image.M, i);
+      config::CheckM(context, n);
+      return value;
+    case 'B':
+      value = ReadCell(image.B, i);
+      config::CheckB(context, n);
+      return value;
+    case 'X': return ReadCell(image.X, i);
+    case 'Y': return ReadCell(image.Y, i);
+    default: return 0;
   }
+}
+
+// The indexed form of D and W: register n + z whole, or one bit of it; the
+// check on n runs only when the register was read.
+template <void (*Check)(const Context&, int32_t), std::size_t N>
+int32_t ReadRegister(const Context& context, const int32_t (&area)[N], int32_t n, int64_t z, bool bit_form,
+                     int32_t bit) {
+  const int64_t i = int64_t{n} + z;
   if (!InBounds(area, i)) return 0;
   int32_t value = area[i];
-  if (shape.last_dot != 0) value = BitOf(value, ParseBitNumber(operand + shape.last_dot + 1));
+  if (bit_form) value = BitOf(value, bit);
   Check(context, n);
   return value;
 }
@@ -118,7 +151,10 @@ int32_t ReadIndexed(const Context& context, const char* operand, const OperandSh
     if (z_valid) z = image.Z[k];
   }
 
-  if (first == 'K' && shape.last_m != 0) return z_valid ? ReadDigits(image, operand, shape, z) : 0;
+  if (first == 'K' && shape.last_m != 0) {
+    if (!z_valid) return 0;
+    return ReadDigits(image, ParseDecimal(operand + 1), int64_t{ParseDecimal(operand + shape.last_m + 1)} + z);
+  }
 
   int32_t n;
   switch (first) {
@@ -133,27 +169,23 @@ int32_t ReadIndexed(const Context& context, const char* operand, const OperandSh
 
   switch (first) {
     case 'M':
-      if (!z_valid) return 0;
-      {
-        const int32_t value = ReadCell(image.M, int64_t{n} + z);
-        config::CheckM(context, n);
-        return value;
-      }
     case 'B':
-      if (!z_valid) return 0;
-      {
-        const int32_t value = ReadCell(image.B, int64_t{n} + z);
-        config::CheckB(context, n);
-        return value;
-      }
-    case 'X': return z_valid ? ReadCell(image.X, int64_t{n} + z) : 0;
-    case 'Y': return z_valid ? ReadCell(image.Y, int64_t{n} + z) : 0;
+    case 'X':
+    case 'Y': return z_valid ? ReadRelay(context, first, n, z) : 0;
     case 'D':
+    case 'W': {
+      // A bit with a full stop, the whole register with an index suffix
+      // only; a register with neither is a message.
+      if (shape.last_dot == 0 && shape.last_z == 0) {
+        ShowMessage(context, first == 'D' ? text::kMsgGetSmaD : text::kMsgGetSmaW);
+        return 0;
+      }
       if (!z_valid) return 0;
-      return ReadRegister<config::CheckD>(context, image.D, operand, shape, n, z, text::kMsgGetSmaD);
-    case 'W':
-      if (!z_valid) return 0;
-      return ReadRegister<config::CheckW>(context, image.W, operand, shape, n, z, text::kMsgGetSmaW);
+      const bool bit_form = shape.last_dot != 0;
+      const int32_t bit = bit_form ? ParseBitNumber(operand + shape.last_dot + 1) : 0;
+      return first == 'D' ? ReadRegister<config::CheckD>(context, image.D, n, z, bit_form, bit)
+                          : ReadRegister<config::CheckW>(context, image.W, n, z, bit_form, bit);
+    }
     case 'G': return 'G';
     default:
       if (n != 0) TraceOperand<text::kFmtTraceGetSma>(context, operand);
@@ -161,9 +193,47 @@ int32_t ReadIndexed(const Context& context, const char* operand, const OperandSh
   }
 }
 
+// The suffixed short forms, read in one pass: an index register on a relay or
+// register (M10Z2, X1FZ1, D100Z2), a decimal bit number on a register
+// (D100.3, W1F.15) and a digit read without index register (K4M100).  `rest`
+// follows the device number n.  False for any other text; where true, the
+// value is the one the general path gives.
+inline bool ReadShortSuffixed(const Context& context, char first, int32_t n, const char* rest, int32_t* value) {
+  const Image& image = *context.image;
+  int32_t k;
+  switch (*rest) {
+    case 'Z':
+      if (first != 'M' && first != 'B' && first != 'X' && first != 'Y' && first != 'D' && first != 'W') return false;
+      if (!ShortDecimal(rest + 1, &k)) return false;
+      if (!InBounds(image.Z, k)) {
+        *value = 0;
+      } else if (first == 'D') {
+        *value = ReadRegister<config::CheckD>(context, image.D, n, image.Z[k], false, 0);
+      } else if (first == 'W') {
+        *value = ReadRegister<config::CheckW>(context, image.W, n, image.Z[k], false, 0);
+      } else {
+        *value = ReadRelay(context, first, n, image.Z[k]);
+      }
+      return true;
+    case '.':
+      if (first != 'D' && first != 'W') return false;
+      if (!ShortDecimal(rest + 1, &k)) return false;
+      *value = first == 'D' ? ReadRegister<config::CheckD>(context, image.D, n, 0, true, k)
+                            : ReadRegister<config::CheckW>(context, image.W, n, 0, true, k);
+      return true;
+    case 'M':
+      if (first != 'K' || !ShortDecimal(rest + 1, &k)) return false;
+      *value = ReadDigits(image, n, k);
+      return true;
+    default: return false;
+  }
+}
+
 }  // namespace
 
-int32_t GetSma(const Context& context, const char* operand) {
+// Every form: the shape scan, then the plain or the indexed form.  Kept out
+// of line, so that the short forms pay for none of it.
+[[gnu::noinline]] int32_t GetSmaGeneral(const Context& context, const char* operand) {
   OperandShape shape;
   if (!ScanOperand(operand, &shape)) return kBadOperand;
   const char first = operand[0];
@@ -171,6 +241,35 @@ int32_t GetSma(const Context& context, const char* operand) {
     return ReadPlain(context, operand, shape);
   }
   return ReadIndexed(context, operand, shape);
+}
+
+int32_t GetSma(const Context& context, const char* operand) {
+  // Most operands are a device letter, a short number and at most one short
+  // suffix: read those in one pass.
+  const char first = operand[0];
+  int32_t n;
+  const char* rest;
+  switch (first) {
+    case 'D':
+    case 'M':
+    case 'K':
+    case 'T':
+    case 'L':
+    case 'R':
+    case 'Z':
+    case 'S': rest = ShortDecimalAt(operand + 1, &n); break;
+    case 'X':
+    case 'Y':
+    case 'B':
+    case 'W': rest = ShortHexAt(operand + 1, &n); break;
+    default: rest = nullptr; break;
+  }
+  if (rest != nullptr) {
+    if (*rest == '\0') return ReadNumbered(context, first, n);
+    int32_t value;
+    if (ReadShortSuffixed(context, first, n, rest, &value)) return value;
+  }
+  return GetSmaGeneral(context, operand);
 }
 
 }  // namespace quorsma::device

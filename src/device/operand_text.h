@@ -126,6 +126,56 @@ inline int32_t ParseBitNumber(const char* p) {
   return ParseDecimal(p);
 }
 
+// Short device numbers, read in the same pass that checks the shape: the
+// form nearly every operand takes (D100, X1F, M10Z2, D100.3, K4M100).
+// ShortDecimalAt reads 1 to 9 decimal digits at `p` and returns the position
+// after them, or null for no digit or more than 9; ShortHexAt the same for 1
+// to 7 digits 0-9, A-F.  Such numbers need no saturation, and where they are
+// found the general conversions give the same values.
+inline const char* ShortDecimalAt(const char* p, int32_t* n) {
+  uint32_t v = static_cast<unsigned char>(p[0]) - uint32_t{'0'};
+  if (v > 9) return nullptr;
+  for (int i = 1; i < 10; ++i) {
+    const uint32_t d = static_cast<unsigned char>(p[i]) - uint32_t{'0'};
+    if (d > 9) {
+      *n = static_cast<int32_t>(v);
+      return p + i;
+    }
+    v = v * 10 + d;
+  }
+  return nullptr;
+}
+
+inline const char* ShortHexAt(const char* p, int32_t* n) {
+  uint32_t v = 0;
+  for (int i = 0; i < 8; ++i) {
+    const char c = p[i];
+    uint32_t d;
+    if (static_cast<unsigned char>(c - '0') <= 9) {
+      d = static_cast<uint32_t>(c - '0');
+    } else if (static_cast<unsigned char>(c - 'A') <= 5) {
+      d = static_cast<uint32_t>(c - 'A' + 10);
+    } else {
+      if (i == 0) return nullptr;
+      *n = static_cast<int32_t>(v);
+      return p + i;
+    }
+    v = v * 16 + d;
+  }
+  return nullptr;
+}
+
+// True when the text at `p` is exactly a short decimal number.
+inline bool ShortDecimal(const char* p, int32_t* n) {
+  const char* end = ShortDecimalAt(p, n);
+  return end != nullptr && *end == '\0';
+}
+
+inline bool ShortHex(const char* p, int32_t* n) {
+  const char* end = ShortHexAt(p, n);
+  return end != nullptr && *end == '\0';
+}
+
 // The text from position `from`, or its terminator when the text is shorter.
 inline const char* From(const char* text, int32_t length, int32_t from) {
   return text + (from < length ? from : length);
