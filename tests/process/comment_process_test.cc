@@ -59,17 +59,6 @@ TEST_F(CommentProcessTest, ACommentSetByOneProcessIsSeenByAnotherAndSaved) {
   holder.Wait();
 }
 
-TEST_F(CommentProcessTest, AnImportFileSetsCommentsAndRewritesTheFile) {
-  const std::filesystem::path import = project / "import.txt";
-  std::ofstream(import, std::ios::binary) << "[COMMENT]\r\nM10=Motor on\r\nM11=AB CD\r\n";
-  ChildResult r = RunChild(
-      kChild, {"plc-path", project.string(), "import", import.string(), "comment-m", "10", "comment-m", "11"}, env);
-  EXPECT_EQ(r.out, "import 1\ncomment-m 10=Motor on\ncomment-m 11=AB CD   \n");
-  ParsedWcd parsed = ParseWcd(Wcd());
-  ASSERT_TRUE(parsed.complete);
-  EXPECT_EQ(parsed.texts.size(), 2u);
-}
-
 TEST_F(CommentProcessTest, KilledRewriterLeavesTheOldOrTheNewFile) {
   std::random_device seed;
   std::mt19937 random(seed());

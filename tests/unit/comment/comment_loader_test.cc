@@ -81,11 +81,6 @@ TEST_F(CommentLoaderTest, OnlyTheFirst32BytesOfAnEntryChange) {
   EXPECT_EQ(Listing(), "M000001=" + std::string(32, 'n') + std::string(8, 'o') + "\r\nM000002=short\r\n");
 }
 
-TEST_F(CommentLoaderTest, A32ByteTextInAFreshEntryReadsAsExactlyThoseBytes) {
-  Load(BuildWcd({{0x0090, 0, 0, {std::string(32, 'x')}}}));
-  EXPECT_EQ(EntryText(image->CommentM[0]), std::string(32, 'x'));
-}
-
 TEST_F(CommentLoaderTest, LaterBlockWinsForTheSameEntry) {
   Load(BuildWcd({{0x00A9, 4, 0, {"first"}}, {0x00AA, 4, 0, {"second"}}}));
   EXPECT_EQ(EntryText(image->CommentTMP[4]), "second");
