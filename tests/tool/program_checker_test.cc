@@ -119,8 +119,9 @@ TEST(ProgramCheckerTest, AcceptsAliasesAndOptionalOperands) {
   Program program = MustCheck(
       "LD= D0 K5\nAND<> D1 D2\nOUT Y0\n"
       "LD X0\nADD K1 D10\nLD X0\nSUB D1 D2 D3\nLD X0\nMUL K3 D1\nLD X0\nDIV D0 K2 D10\n"
-      "LD X0\nPLS M5\nLD X0\nSFTL M100 K8\n");
-  ASSERT_EQ(program.instructions.size(), 15u);
+      "LD X0\nPLS M5\nLD X0\nSFTL M100 K8\n"
+      "LD D100.12\nOUT W1F.15\n");  // bits above 9 are written in decimal
+  ASSERT_EQ(program.instructions.size(), 17u);
   EXPECT_STREQ(program.instructions[0].spec->name, "LD_EQ");
   EXPECT_STREQ(program.instructions[1].spec->name, "AND_NEQ");
   EXPECT_STREQ(program.instructions[4].spec->name, "LAD_PLUS");

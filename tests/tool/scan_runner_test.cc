@@ -73,6 +73,27 @@ TEST_F(ScanRunnerTest, EachEdgeInstructionKeepsItsOwnEdgeMemory) {
   EXPECT_EQ(image->M[1], 0);
 }
 
+TEST_F(ScanRunnerTest, OperandsReachTheDevicesTheyName) {
+  Program program = MustCheck(
+      "LD SM400\nOUT D100.12\n"       // bit 12, in decimal
+      "LD SM400\nOUT Y1F\n"           // hexadecimal output number
+      "LD K4M0\nOUT D200\n"           // 16 relays as one number
+      "LD SM400\nADD K5 D10Z1 D11\n"  // indexed source
+      "LD SM400\nDIV K7 K2 D20\n");   // quotient and remainder
+  image->M[0] = 1;
+  image->M[3] = 1;
+  image->Z[1] = 2;
+  image->D[12] = 30;
+  ScanRunner runner(image, program, clock);
+  runner.RunScan();
+  EXPECT_EQ(image->D[100], 4096);
+  EXPECT_EQ(image->Y[0x1F], 1);
+  EXPECT_EQ(image->D[200], 9);
+  EXPECT_EQ(image->D[11], 35);
+  EXPECT_EQ(image->D[20], 3);
+  EXPECT_EQ(image->D[21], 1);
+}
+
 TEST_F(ScanRunnerTest, AnInputOnAtStartIsLearnedWithoutAnEdge) {
   Program program = MustCheck("LDP X0\nOUT M0\n");
   image->X[0] = 1;

@@ -20,14 +20,18 @@ bool LibraryAccepts(const std::string& text, const Operand& op, Role role) {
   if (op.kind == Operand::Kind::kConstant) return true;  // read by value, never resolved
   const bool plain_index_register = op.kind == Operand::Kind::kDevice && op.device == "Z";
   if (!plain_index_register) {
+    // ResolveOP takes one hexadecimal digit after '.', while the device reads
+    // and writes take the bit number in decimal (D100.12 is bit 12): a bit
+    // operand is resolved without its bit, which GetIndex then confirms.
+    const std::string device = op.bit >= 0 ? text.substr(0, text.find('.')) : text;
     ResolvedOperand record;
     std::memset(&record, 0, sizeof record);
-    if (ResolveOP(text.c_str(), &record) != 1) return false;
+    if (ResolveOP(device.c_str(), &record) != 1) return false;
   }
-  // Writes, cells, timers and comments are found through GetIndex.
-  if (role != Role::kValue && role != Role::kMulDivValue && role != Role::kShiftLength &&
-      GetIndex(text.c_str()) == QSMA_BAD_OPERAND)
-    return false;
+  // Writes, cells, timers, comments and bits are found through GetIndex.
+  const bool resolved_by_index =
+      op.bit >= 0 || (role != Role::kValue && role != Role::kMulDivValue && role != Role::kShiftLength);
+  if (resolved_by_index && GetIndex(text.c_str()) == QSMA_BAD_OPERAND) return false;
   return true;
 }
 
