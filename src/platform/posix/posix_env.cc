@@ -162,7 +162,11 @@ class PosixEnv final : public Env {
                           const char* path) override {
     std::vector<char> bytes;
     std::string content;
-    if (ReadFile(path, &bytes)) content.assign(bytes.begin(), bytes.end());
+    if (ReadFile(path, &bytes)) {
+      content.assign(bytes.begin(), bytes.end());
+    } else if (errno != ENOENT) {
+      return false;  // a file that exists but cannot be read is left alone
+    }
     std::string updated = ProfileWrite(content, section, key, value);
     return WriteFileAtomically(path, updated.data(), updated.size());
   }
@@ -170,38 +174,59 @@ class PosixEnv final : public Env {
   bool ReadFile(const char* path, std::vector<char>* out) override {
     int fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
-    out->clear();
     struct stat st = {};
-    if (fstat(fd, &st) == 0 && st.st_size > 0) out->reserve(static_cast<std::size_t>(st.st_size));
-    char chunk[65536];
+    std::size_t expected = (fstat(fd, &st) == 0 && st.st_size > 0) ? static_cast<std::size_t>(st.st_size) : 0;
+    // Read straight into the result, growing it only if the file grew.
+    out->resize(expected + 1);
+    std::size_t filled = 0;
     for (;;) {
-      ssize_t n = read(fd, chunk, sizeof chunk);
+      if (filled == out->size()) out->resize(out->size() * 2 + 4096);
+      ssize_t n = read(fd, out->data() + filled, out->size() - filled);
       if (n < 0) {
         if (errno == EINTR) continue;
+        int saved = errno;
         close(fd);
+        out->clear();
+        errno = saved;
         return false;
       }
       if (n == 0) break;
-      out->insert(out->end(), chunk, chunk + n);
+      filled += static_cast<std::size_t>(n);
     }
     close(fd);
+    out->resize(filled);
     return true;
   }
 
   bool WriteFileAtomically(const char* path, const void* data, std::size_t size) override {
     static std::atomic<unsigned> counter{0};
     std::string target(path);
+    std::size_t slash = target.find_last_of('/');
+    std::string directory = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
     std::string temporary = target + ".tmp." + std::to_string(getpid()) + "." +
                             std::to_string(counter.fetch_add(1));
-    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    // The rename is what makes the replacement atomic for a process killed
-    // mid-write; the page cache outlives the process.
+    // The new content is written to an unnamed file in the target's directory
+    // and only given a name once complete, so a writer killed mid-write leaves
+    // no partial file behind.  The rename is what makes the replacement
+    // atomic; the page cache outlives the process.
+    int fd = open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+    bool named = false;
+    if (fd < 0) {
+      fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+      if (fd < 0) return false;
+      named = true;
+    }
     bool ok = WriteAll(fd, data, size);
+    if (ok && !named) {
+      char proc_path[64];
+      std::snprintf(proc_path, sizeof proc_path, "/proc/self/fd/%d", fd);
+      ok = linkat(AT_FDCWD, proc_path, AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0;
+      named = ok;
+    }
     ok = (close(fd) == 0) && ok;
     if (ok) ok = rename(temporary.c_str(), target.c_str()) == 0;
     if (!ok) {
-      unlink(temporary.c_str());
+      if (named) unlink(temporary.c_str());
       return false;
     }
     return true;
