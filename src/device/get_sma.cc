@@ -95,11 +95,12 @@ int32_t ReadDigits(const Image& image, int32_t digits, int64_t start) {
   if (start < 0 || start + count > kLargeArea) return 0;
   // Four relays per digit, summed as one nibble: the same sum, with fewer
   // dependent steps.
-  const int32_t* m = &image.M[start];
+  const auto& m = image.M;
   uint32_t sum = 0;
   for (int32_t g = 0; g < count; g += 4) {
-    const uint32_t nibble = static_cast<uint32_t>(m[g]) + (static_cast<uint32_t>(m[g + 1]) << 1) +
-                            (static_cast<uint32_t>(m[g + 2]) << 2) + (static_cast<uint32_t>(m[g + 3]) << 3);
+    const int64_t i = start + g;
+    const uint32_t nibble = static_cast<uint32_t>(m[i]) + (static_cast<uint32_t>(m[i + 1]) << 1) +
+                            (static_cast<uint32_t>(m[i + 2]) << 2) + (static_cast<uint32_t>(m[i + 3]) << 3);
     sum += nibble << g;
   }
   return static_cast<int32_t>(sum);
