@@ -53,11 +53,6 @@ TEST_F(GetSmaTest, PlainFormReadsEachArea) {
   EXPECT_THAT(env.traces, IsEmpty());
 }
 
-TEST_F(GetSmaTest, UnknownDeviceInPlainFormShowsTheMessage) {
-  EXPECT_EQ(device::GetSma(context, "H10"), 0);
-  EXPECT_THAT(env.messages, ElementsAre(text::kMsgGetSmaPlain));
-}
-
 TEST_F(GetSmaTest, IndexRegisterOffsetsTheDevice) {
   image->Z[2] = 3;
   image->B[0x10 + 3] = 1;
@@ -101,11 +96,6 @@ TEST_F(GetSmaTest, DigitReadsOutsideTheirRangeReadZero) {
   EXPECT_EQ(device::GetSma(context, "K1M131040Z99999"), 0) << "no such index register";
 }
 
-TEST_F(GetSmaTest, DigitReadsExistForMRelaysOnly) {
-  EXPECT_EQ(device::GetSma(context, "K4X10"), 0);
-  EXPECT_THAT(env.traces, ElementsAre("GetSma( char* in ) K4X10\n"));
-}
-
 TEST_F(GetSmaTest, BitsOfRegisters) {
   image->D[100] = 8;
   image->D[12345] = 1 << 7;
@@ -120,20 +110,18 @@ TEST_F(GetSmaTest, BitsOfRegisters) {
   EXPECT_THAT(env.messages, IsEmpty());
 }
 
-TEST_F(GetSmaTest, RegisterWithLettersButNoIndexOrBitShowsItsMessage) {
+TEST_F(GetSmaTest, TextsItCannotPlaceYieldZeroWithTheirMessageOrTrace) {
   image->D[100] = 5;
+  image->L[10] = 1;
+  EXPECT_EQ(device::GetSma(context, "H10"), 0);
   EXPECT_EQ(device::GetSma(context, "D100K"), 0);
   EXPECT_EQ(device::GetSma(context, "W100K"), 0);
-  EXPECT_THAT(env.messages, ElementsAre(text::kMsgGetSmaD, text::kMsgGetSmaW));
-}
-
-TEST_F(GetSmaTest, OtherIndexedDevicesYieldZeroWithATrace) {
-  image->L[10] = 1;
-  image->Z[1] = 0;
+  EXPECT_THAT(env.messages, ElementsAre(text::kMsgGetSmaPlain, text::kMsgGetSmaD, text::kMsgGetSmaW));
   EXPECT_EQ(device::GetSma(context, "L10Z1"), 0);
-  EXPECT_EQ(device::GetSma(context, "G5Z1"), 'G');
+  EXPECT_EQ(device::GetSma(context, "K4X10"), 0) << "digit reads exist for M relays only";
   EXPECT_EQ(device::GetSma(context, "R0Z1"), 0) << "device number 0: no trace";
-  EXPECT_THAT(env.traces, ElementsAre("GetSma( char* in ) L10Z1\n"));
+  EXPECT_EQ(device::GetSma(context, "G5Z1"), 'G');
+  EXPECT_THAT(env.traces, ElementsAre("GetSma( char* in ) L10Z1\n", "GetSma( char* in ) K4X10\n"));
 }
 
 TEST_F(GetSmaTest, LongOperandsAreCutInTheTraceLine) {

@@ -127,13 +127,6 @@ TEST_F(ResolveOpTest, IndexSuffixAndPrefix) {
   EXPECT_EQ(record.indexNumber, 23);
 }
 
-TEST_F(ResolveOpTest, SpecialRelayTakesTwoLetters) {
-  ASSERT_EQ(Resolve("SM400"), 1);
-  EXPECT_STREQ(record.device, "SM");
-  EXPECT_EQ(record.number, 400);
-  EXPECT_EQ(record.isBit, 1);
-}
-
 TEST_F(ResolveOpTest, DeviceNumberReplacesThePrefixInNumberText) {
   ASSERT_EQ(Resolve("K1234567890D5"), 1);
   EXPECT_STREQ(record.numberText, "5");
@@ -141,7 +134,12 @@ TEST_F(ResolveOpTest, DeviceNumberReplacesThePrefixInNumberText) {
   EXPECT_EQ(record.constValue, 1234567890);
 }
 
-TEST_F(ResolveOpTest, KStaysPendingWhenALetterFollows) {
+TEST_F(ResolveOpTest, SpecialRelayAndPendingK) {
+  ASSERT_EQ(Resolve("SM400"), 1);
+  EXPECT_STREQ(record.device, "SM");
+  EXPECT_EQ(record.number, 400);
+  EXPECT_EQ(record.isBit, 1);
+  // K directly followed by a letter stays pending.
   EXPECT_EQ(Resolve("KM10"), 1);
   EXPECT_EQ(record.kPending, 1);
   EXPECT_EQ(record.hasPrefix, 0);

@@ -23,30 +23,20 @@ using SetSmaTest = ImageTest;
 
 TEST_F(SetSmaTest, WholeCellWrites) {
   image->Z[1] = 3;
-  device::SetSma(context, "M10", 1);
-  device::SetSma(context, "X1F", 1);
-  device::SetSma(context, "Y10", 1);
-  device::SetSma(context, "B1A", 1);
-  device::SetSma(context, "S5", 1);
-  device::SetSma(context, "L6", 1);
-  device::SetSma(context, "Z7", -8);
-  device::SetSma(context, "D100", 123456789);
-  device::SetSma(context, "W1F", -2);
-  device::SetSma(context, "M10Z1", 1);
-  device::SetSma(context, "D200Z1", 9);
-  device::SetSma(context, "W10Z1", 9);
-  EXPECT_EQ(image->M[10], 1);
-  EXPECT_EQ(image->X[31], 1);
-  EXPECT_EQ(image->Y[16], 1);
-  EXPECT_EQ(image->B[26], 1);
-  EXPECT_EQ(image->S[5], 1);
-  EXPECT_EQ(image->L[6], 1);
-  EXPECT_EQ(image->Z[7], -8);
-  EXPECT_EQ(image->D[100], 123456789);
-  EXPECT_EQ(image->W[31], -2);
-  EXPECT_EQ(image->M[13], 1);
-  EXPECT_EQ(image->D[203], 9);
-  EXPECT_EQ(image->W[19], 9);
+  const struct {
+    const char* operand;
+    int32_t value;
+    int32_t* cell;
+  } cases[] = {
+      {"M10", 1, &image->M[10]},  {"X1F", 1, &image->X[31]},     {"Y10", 1, &image->Y[16]},
+      {"B1A", 1, &image->B[26]},  {"S5", 1, &image->S[5]},       {"L6", 1, &image->L[6]},
+      {"Z7", -8, &image->Z[7]},   {"D100", 123456789, &image->D[100]}, {"W1F", -2, &image->W[31]},
+      {"M10Z1", 1, &image->M[13]}, {"D200Z1", 9, &image->D[203]}, {"W10Z1", 9, &image->W[19]},
+  };
+  for (const auto& c : cases) {
+    device::SetSma(context, c.operand, c.value);
+    EXPECT_EQ(*c.cell, c.value) << c.operand;
+  }
   EXPECT_THAT(env.messages, IsEmpty());
 }
 
@@ -170,9 +160,8 @@ TEST_F(SmaTSetTest, LoadsResetsAndKeeps) {
   EXPECT_EQ(image->Tset[3], 80);
   EXPECT_EQ(image->Tcur[3], 60);
   EXPECT_EQ(image->Tcoil[3], 0);
-}
 
-TEST_F(SmaTSetTest, HugeSetValuesSaturate) {
+  // Ten times the value, held at the 32-bit range.
   device::SmaTSet(context, 4, INT32_MAX);
   EXPECT_EQ(image->Tset[4], INT32_MAX);
   device::SmaTSet(context, 5, INT32_MIN);  // negative: nothing changes
