@@ -45,7 +45,7 @@ class Checker {
   }
 
   // Checks operand `index` (0-based) of the instruction for `role`.
-  bool Operand_(const ProgramLine& line, const InstructionSpec& spec, std::size_t index, Role role,
+  bool CheckOperandAt(const ProgramLine& line, const InstructionSpec& spec, std::size_t index, Role role,
                 Operand* out = nullptr) {
     const std::string& text = line.operands[index];
     Operand op;
@@ -104,7 +104,7 @@ bool CheckProgram(const std::vector<ProgramLine>& lines, const std::string& name
     }
     bool good = true;
     auto operand = [&](std::size_t i, Role role, Operand* out = nullptr) {
-      good = check.Operand_(line, *spec, i, role, out) && good;
+      good = check.CheckOperandAt(line, *spec, i, role, out) && good;
     };
     Operand first, second, third;
     switch (spec->form) {
