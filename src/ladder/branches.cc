@@ -26,13 +26,17 @@ int32_t StoredBranchPoint(const Image& im, int32_t row, int32_t col) {
   return im.BranchStack[row - 1][col - 1];
 }
 
-// The block stack's top entry without changing the stack, or `fallback` when
-// the block stack is empty.  Popping and pushing back leaves LastBlock at the
-// entry, as the block instructions have always done.
+// The block stack's top entry, or `fallback` when the block stack is empty.
+// The stack is left as a block pop and a push back of the entry leave it:
+// unchanged, with LastBlock at the entry.
 int32_t PeekBlock(const Context& c, int32_t fallback) {
-  if (LoadShared(c.image->BlockDepth) <= 0) return fallback;
-  int32_t top = BlockPop(c);
-  BlockPush(c, top);
+  Image& im = *c.image;
+  int32_t depth = LoadShared(im.BlockDepth);
+  if (depth <= 0) return fallback;
+  if (depth > kStackCapacity) depth = kStackCapacity;
+  int32_t top = im.BlockStack[depth - 1];
+  im.LastBlock = top;
+  im.BlockDepth = depth;
   return top;
 }
 

@@ -29,11 +29,9 @@ void Compare(const Context& c, const char* first, const char* second) {
   if constexpr (F == Form::kLoad) {
     Push(c, Holds<R>(c, first, second));
   } else if constexpr (F == Form::kAnd) {
-    int32_t p = Pop(c);
-    Push(c, p != 0 ? Holds<R>(c, first, second) : 0);
+    ReplaceResult(c, [&](int32_t p) { return p != 0 ? Holds<R>(c, first, second) : 0; });
   } else {
-    int32_t p = Pop(c);
-    Push(c, p != 0 ? 1 : Holds<R>(c, first, second));
+    ReplaceResult(c, [&](int32_t p) { return p != 0 ? 1 : Holds<R>(c, first, second); });
   }
 }
 

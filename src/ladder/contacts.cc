@@ -13,26 +13,26 @@ void LD(const Context& c, const char* operand) { Push(c, device::GetSma(c, opera
 void LDI(const Context& c, const char* operand) { Push(c, device::GetSma(c, operand) == 0 ? 1 : 0); }
 
 void AND(const Context& c, const char* operand) {
-  int32_t p = Pop(c);
-  Push(c, p != 0 ? device::GetSma(c, operand) : 0);
+  ReplaceResult(c, [&](int32_t p) { return p != 0 ? device::GetSma(c, operand) : 0; });
 }
 
 void ANI(const Context& c, const char* operand) {
-  int32_t p = Pop(c);
-  int32_t x = device::GetSma(c, operand);
-  Push(c, p == 1 && x == 0 ? 1 : 0);
+  ReplaceResult(c, [&](int32_t p) {
+    int32_t x = device::GetSma(c, operand);
+    return p == 1 && x == 0 ? 1 : 0;
+  });
 }
 
 void OR(const Context& c, const char* operand) {
-  int32_t p = Pop(c);
-  Push(c, p != 0 ? 1 : device::GetSma(c, operand));
+  ReplaceResult(c, [&](int32_t p) { return p != 0 ? 1 : device::GetSma(c, operand); });
 }
 
 void ORI(const Context& c, const char* operand) {
-  int32_t p = Pop(c);
-  Push(c, p != 0 ? 1 : (device::GetSma(c, operand) == 0 ? 1 : 0));
+  ReplaceResult(c, [&](int32_t p) { return p != 0 ? 1 : (device::GetSma(c, operand) == 0 ? 1 : 0); });
 }
 
-void INV(const Context& c) { Push(c, Pop(c) == 0 ? 1 : 0); }
+void INV(const Context& c) {
+  ReplaceResult(c, [](int32_t p) { return p == 0 ? 1 : 0; });
+}
 
 }  // namespace quorsma::ladder

@@ -47,28 +47,32 @@ void LDF(const Context& c, const char* operand) { Push(c, CheckFallPulse(c, devi
 // always update theirs.
 void ANDP(const Context& c, const char* operand) {
   int32_t x = device::GetSma(c, operand);
-  int32_t p = Pop(c);
-  Push(c, p != 0 && CheckPulse(c, x) == 1 ? 1 : 0);
+  ReplaceResult(c, [&](int32_t p) { return p != 0 && CheckPulse(c, x) == 1 ? 1 : 0; });
 }
 
 void ANDF(const Context& c, const char* operand) {
-  int32_t p = Pop(c);
-  int32_t edge = CheckFallPulse(c, device::GetSma(c, operand));
-  Push(c, p != 0 && edge == 1 ? 1 : 0);
+  ReplaceResult(c, [&](int32_t p) {
+    int32_t edge = CheckFallPulse(c, device::GetSma(c, operand));
+    return p != 0 && edge == 1 ? 1 : 0;
+  });
 }
 
 void ORP(const Context& c, const char* operand) {
-  int32_t p = Pop(c);
-  int32_t x = device::GetSma(c, operand);
-  Push(c, p != 0 || CheckPulse(c, x) == 1 ? 1 : 0);
+  ReplaceResult(c, [&](int32_t p) {
+    int32_t x = device::GetSma(c, operand);
+    return p != 0 || CheckPulse(c, x) == 1 ? 1 : 0;
+  });
 }
 
 void ORF(const Context& c, const char* operand) {
-  int32_t p = Pop(c);
-  int32_t edge = CheckFallPulse(c, device::GetSma(c, operand));
-  Push(c, p != 0 || edge == 1 ? 1 : 0);
+  ReplaceResult(c, [&](int32_t p) {
+    int32_t edge = CheckFallPulse(c, device::GetSma(c, operand));
+    return p != 0 || edge == 1 ? 1 : 0;
+  });
 }
 
-void MEP(const Context& c) { Push(c, CheckPulse(c, Pop(c))); }
+void MEP(const Context& c) {
+  ReplaceResult(c, [&](int32_t p) { return CheckPulse(c, p); });
+}
 
 }  // namespace quorsma::ladder

@@ -61,6 +61,29 @@ inline int32_t Pop(const Context& c) {
   return detail::StackPop(im.ResultDepth, im.ResultStack, im.LastResult);
 }
 
+// A pop followed by one push, as every series and parallel contact does:
+// the current result p is taken off and `combine(p)` takes its place.  The
+// stack cells end exactly as Pop() then Push() leave them, with the depth
+// read once instead of twice.
+template <typename Combine>
+inline void ReplaceResult(const Context& c, Combine&& combine) {
+  Image& im = *c.image;
+  int32_t depth = LoadShared(im.ResultDepth);
+  int32_t top = 0;
+  int32_t p;
+  if (depth <= 0) {
+    p = im.LastResult;  // empty: the last pushed value
+  } else {
+    if (depth > kStackCapacity) depth = kStackCapacity;
+    top = depth - 1;
+    p = im.ResultStack[top];
+  }
+  int32_t value = combine(p);
+  im.LastResult = value;
+  im.ResultStack[top] = value;
+  im.ResultDepth = top + 1;
+}
+
 // Block stack: one copy of each open branch point (MPS pushes, MPP pops).
 inline void BlockPush(const Context& c, int32_t value) {
   Image& im = *c.image;
