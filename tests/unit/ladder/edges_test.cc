@@ -39,15 +39,6 @@ TEST_F(EdgeTest, RisingDetectorFiresOnlyOnExactlyOne) {
   }
 }
 
-TEST_F(EdgeTest, SwitchingSm403OnDoesNotReplayALearnedEdge) {
-  image->SM[403] = 0;
-  EXPECT_EQ(ladder::CheckPulse(context, 1), 0);
-  image->SM[403] = 1;
-  EXPECT_EQ(ladder::CheckPulse(context, 1), 0);
-  EXPECT_EQ(ladder::CheckPulse(context, 0), 0);
-  EXPECT_EQ(ladder::CheckPulse(context, 1), 1);
-}
-
 TEST_F(EdgeTest, FallingDetectorFiresOnTheFirstZero) {
   const Sequence cases[] = {
       {1, 0, {1, 0, 0, 1, 0}, {0, 1, 0, 0, 1}, {0, 1, 1, 0, 1}},

@@ -67,16 +67,6 @@ TEST_F(ResultStackTest, DepthOutsideTheStackIsHeldToIt) {
   EXPECT_EQ(image->LastBlock, 43);
 }
 
-TEST_F(ResultStackTest, BlockStackFollowsTheSameRules) {
-  EXPECT_EQ(ladder::BlockPop(context), 0);
-  ladder::BlockPush(context, 3);
-  ladder::BlockPush(context, 4);
-  EXPECT_EQ(ladder::BlockPop(context), 4);
-  EXPECT_EQ(ladder::BlockPop(context), 3);
-  EXPECT_EQ(ladder::BlockPop(context), 4);  // LastBlock
-  EXPECT_EQ(image->BlockDepth, 0);
-}
-
 TEST_F(ResultStackTest, EndClearsStacksAndStoreButKeepsCountersAndEdges) {
   for (int32_t i = 0; i < 100; ++i) {
     image->ResultStack[i] = i + 1;

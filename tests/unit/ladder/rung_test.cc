@@ -107,25 +107,6 @@ TEST_F(RungTest, BranchRungDrivesThreeOutputsFromOneBranchPoint) {
   }
 }
 
-// (X0 AND X1) OR (X2 AND X3), then in series with (M0 OR M1).
-TEST_F(RungTest, BlocksCombineInSeriesAndInParallel) {
-  const Rung rung = {{"LD", "X0"}, {"AND", "X1"}, {"LD", "X2"}, {"AND", "X3"}, {"ORB"},
-                     {"LD", "M0"}, {"OR", "M1"},  {"ANB"},      {"LAD_OUT", "Y10"}};
-  for (int bits = 0; bits < 64; ++bits) {
-    int32_t v[6];
-    for (int i = 0; i < 6; ++i) v[i] = (bits >> i) & 1;
-    image->X[0] = v[0];
-    image->X[1] = v[1];
-    image->X[2] = v[2];
-    image->X[3] = v[3];
-    image->M[0] = v[4];
-    image->M[1] = v[5];
-    Run(rung);
-    Run({{"END"}});
-    EXPECT_EQ(image->Y[16], ((v[0] & v[1]) | (v[2] & v[3])) & (v[4] | v[5])) << bits;
-  }
-}
-
 TEST_F(RungTest, ComparisonContactsFollowTheirForm) {
   image->D[0] = -5;
   image->D[1] = 3;
