@@ -69,6 +69,20 @@ void BM_SetSma(benchmark::State& state, const char* operand, int32_t value) {
   benchmark::ClobberMemory();
 }
 
+// Reference: the cost of an exported call that does almost nothing.
+void BM_CallReference(benchmark::State& state) {
+  if (Image() == nullptr) {
+    state.SkipWithError("section not mapped");
+    return;
+  }
+  for (auto _ : state) {
+    int32_t relay = 402;
+    benchmark::DoNotOptimize(relay);
+    benchmark::DoNotOptimize(SM(relay));
+  }
+}
+BENCHMARK(BM_CallReference);
+
 // Plain operands: goal under 5 ns per call.
 BENCHMARK_CAPTURE(BM_GetSma, plain_D100, "D100");
 BENCHMARK_CAPTURE(BM_GetSma, plain_X1F, "X1F");
