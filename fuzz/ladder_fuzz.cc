@@ -21,9 +21,11 @@
 // to around the edge memory (-4,000 .. 135,999), so that both valid and
 // invalid cells come up often.
 //
-// Run for a bounded time, for example:
+// Run for a bounded time, for example (new inputs go to the scratch corpus
+// named first, the seeds are only read):
 //   cmake --preset fuzz && cmake --build --preset fuzz --target ladder_fuzz
-//   build/fuzz/fuzz/ladder_fuzz -max_total_time=60 -rss_limit_mb=4096
+//   mkdir -p /tmp/ladder-corpus
+//   build/fuzz/fuzz/ladder_fuzz -max_total_time=60 -rss_limit_mb=4096 /tmp/ladder-corpus fuzz/seeds/ladder_fuzz
 #include <sys/mman.h>
 #include <unistd.h>
 
