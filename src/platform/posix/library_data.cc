@@ -11,10 +11,19 @@
 namespace quorsma::platform {
 namespace {
 
-std::mutex g_mutex;
-LibraryData* g_data = nullptr;
-SharedObject g_object;
-std::string g_name;
+// Kept on the heap and never destroyed: the library's unload hook runs after
+// the static destructors of the process at exit, and still needs them.
+struct State {
+  std::mutex mutex;
+  LibraryData* data = nullptr;
+  SharedObject object;
+  std::string name;
+};
+
+State& TheState() {
+  static State* state = new State;
+  return *state;
+}
 
 void InitRobust(pthread_mutex_t* mutex) {
   pthread_mutexattr_t attr;
@@ -28,8 +37,9 @@ void InitRobust(pthread_mutex_t* mutex) {
 }  // namespace
 
 LibraryData* AttachLibraryData(const char* section_name) {
-  std::lock_guard<std::mutex> guard(g_mutex);
-  if (g_data != nullptr) return g_data;
+  State& state = TheState();
+  std::lock_guard<std::mutex> guard(state.mutex);
+  if (state.data != nullptr) return state.data;
   std::string name = SharedObjectName(std::string(section_name) + ".SHARDATA");
   SharedObject object;
   // The first holder initialises the locks while it still holds the object
@@ -51,18 +61,19 @@ LibraryData* AttachLibraryData(const char* section_name) {
     return nullptr;
   }
   auto* data = static_cast<LibraryData*>(address);
-  g_object = object;
-  g_name = name;
-  g_data = data;
-  return g_data;
+  state.object = object;
+  state.name = name;
+  state.data = data;
+  return state.data;
 }
 
 void DetachLibraryData() {
-  std::lock_guard<std::mutex> guard(g_mutex);
-  if (g_data == nullptr) return;
-  munmap(g_data, sizeof(LibraryData));
-  g_data = nullptr;
-  CloseSharedObject(g_name, &g_object);
+  State& state = TheState();
+  std::lock_guard<std::mutex> guard(state.mutex);
+  if (state.data == nullptr) return;
+  munmap(state.data, sizeof(LibraryData));
+  state.data = nullptr;
+  CloseSharedObject(state.name, &state.object);
 }
 
 void LockRobust(pthread_mutex_t* mutex) {
