@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "child_process.h"
 
 namespace quorsma::testing {
@@ -38,6 +40,13 @@ TEST_F(SegmentProcessTest, SectionStartsZeroFilledAfterTheLastHolderIsKilled) {
     EXPECT_EQ(holder.Wait().signal, SIGKILL);
   }
   EXPECT_EQ(RunChild(kChild, {"read-d", "5"}, env).out, "D[5]=0\n");
+}
+
+TEST_F(SegmentProcessTest, LastHolderLeavesNothingBehindInSharedMemory) {
+  const std::string name = env["QUORSMA_SECTION"];
+  EXPECT_EQ(RunChild(kChild, {"write-d", "5", "77", "set-comm", "3"}, env).exit_code, 0);
+  EXPECT_FALSE(std::filesystem::exists("/dev/shm/" + name));
+  EXPECT_FALSE(std::filesystem::exists("/dev/shm/" + name + ".SHARDATA"));
 }
 
 TEST_F(SegmentProcessTest, TwoProcessesShareTheCommunicationWindowHandle) {
