@@ -114,6 +114,20 @@ profile_differential() {
 }
 step "private-profile differential (Linux vs Windows)" profile_differential
 
+# ---- The quorsma tool on Windows: the runner and the demo on the bundled installation ----
+tool_smoke() {
+  local dir=$build/tools/quorsma out
+  out=$(cd "$dir" && QUORSMA_SECTION=qsma_wine_tool_$$ run_wine 120 ./quorsma.exe run \
+        examples/traffic_light.il examples/conveyor.il --scans 400 --period 0 </dev/null 2>&1) || { echo "$out"; return 1; }
+  echo "$out" | tr -d '\r' | tail -1
+  echo "$out" | grep -q "^400 scans" || { echo "$out"; return 1; }
+  out=$(cd "$dir" && QUORSMA_SECTION=qsma_wine_demo_$$ run_wine 120 ./quorsma.exe demo --seconds 2 </dev/null 2>&1) \
+    || { echo "$out"; return 1; }
+  echo "$out" | tr -d '\r' | tail -1
+  echo "$out" | grep -q "value-change lines" || { echo "$out"; return 1; }
+}
+step "quorsma tool under wine (run, demo)" tool_smoke
+
 # Nothing of ours stays behind in wine.
 wineserver -k >/dev/null 2>&1 || true
 finish

@@ -45,6 +45,14 @@ endfunction()
 # read it); `eqp_name` is the equipment name of its configuration.
 function(quorsma_add_installation dir eqp_name)
   set(QUORSMA_INSTALL_ROOT ${dir}/installation)
+  # The configuration names the directories as the host's programs see them:
+  # on a Windows build run under wine the build tree is drive Z:.
+  set(QUORSMA_CONFIG_ROOT ${QUORSMA_INSTALL_ROOT})
+  set(QUORSMA_SEP "/")
+  if(WIN32)
+    string(REPLACE "/" "\\" QUORSMA_CONFIG_ROOT "Z:${QUORSMA_INSTALL_ROOT}")
+    set(QUORSMA_SEP "\\")
+  endif()
   set(QUORSMA_EQP_NAME "${eqp_name}")
   set(QUORSMA_PROGRAM_VER ${PROJECT_VERSION})
   configure_file(${QUORSMA_EXAMPLES_DIR}/installation/_Configuration.ini.in
