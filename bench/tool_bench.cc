@@ -20,7 +20,7 @@ namespace {
 
 using quorsma::tool::FakeClock;
 using quorsma::tool::Instruction;
-using quorsma::tool::InstructionSpec;
+using quorsma::tool::InstructionInfo;
 using quorsma::tool::OperandForm;
 using quorsma::tool::Program;
 using quorsma::tool::ScanRunner;
@@ -66,11 +66,11 @@ extern "C" void QSMA_API NoInstruction(const char*) {}
 void BM_RunnerScanOverhead(benchmark::State& state) {
   MH_SHARED_STRUCTURE* image = Image();
   Program program = SixtyFourRunningTimers(image);
-  static const InstructionSpec kNothing = {
+  static const InstructionInfo kNothing = {
       "NOTHING", Signature::kOne, OperandForm::kContact, 1, 1, true, nullptr, NoInstruction, nullptr, nullptr, nullptr};
   for (int64_t i = 0; i < state.range(0); ++i) {
     Instruction in;
-    in.spec = &kNothing;
+    in.info = &kNothing;
     in.operands[0] = "X0";
     in.pulse_slot = program.pulse_slots++;
     program.instructions.push_back(in);

@@ -34,9 +34,9 @@ TEST(ProgramParserTest, SplitsLinesIntoNamesAndOperands) {
 TEST(InstructionTableTest, EveryLadderExportHasAnEntryAndEveryAliasATarget) {
   EXPECT_EQ(AllInstructions().size(), 50u);  // 53 ladder exports less Push, Pop_p, CheckPulse
   for (const InstructionAlias& alias : AllAliases()) {
-    const InstructionSpec* spec = FindInstruction(alias.alias);
-    ASSERT_NE(spec, nullptr) << alias.alias;
-    EXPECT_STREQ(spec->name, alias.name);
+    const InstructionInfo* info = FindInstruction(alias.alias);
+    ASSERT_NE(info, nullptr) << alias.alias;
+    EXPECT_STREQ(info->name, alias.name);
   }
   ASSERT_NE(FindInstruction("out"), nullptr);
   EXPECT_STREQ(FindInstruction("out")->name, "LAD_OUT");
@@ -122,11 +122,11 @@ TEST(ProgramCheckerTest, AcceptsAliasesAndOptionalOperands) {
       "LD X0\nPLS M5\nLD X0\nSFTL M100 K8\n"
       "LD D100.12\nOUT W1F.15\n");  // bits above 9 are written in decimal
   ASSERT_EQ(program.instructions.size(), 17u);
-  EXPECT_STREQ(program.instructions[0].spec->name, "LD_EQ");
-  EXPECT_STREQ(program.instructions[1].spec->name, "AND_NEQ");
-  EXPECT_STREQ(program.instructions[4].spec->name, "LAD_PLUS");
+  EXPECT_STREQ(program.instructions[0].info->name, "LD_EQ");
+  EXPECT_STREQ(program.instructions[1].info->name, "AND_NEQ");
+  EXPECT_STREQ(program.instructions[4].info->name, "LAD_PLUS");
   EXPECT_EQ(program.instructions[4].operands[2], "") << "a missing operand is passed as empty text";
-  EXPECT_STREQ(program.instructions[14].spec->name, "BSFLP");
+  EXPECT_STREQ(program.instructions[14].info->name, "BSFLP");
 }
 
 TEST(ProgramCheckerTest, LoadsAndMergesFilesNumberingSlotsOnward) {

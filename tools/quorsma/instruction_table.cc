@@ -7,19 +7,19 @@
 namespace quorsma::tool {
 namespace {
 
-constexpr InstructionSpec Op0(const char* name, OperandForm form, InstructionFn0 fn, bool edge = false) {
+constexpr InstructionInfo Op0(const char* name, OperandForm form, InstructionFn0 fn, bool edge = false) {
   return {name, Signature::kNone, form, 0, 0, edge, fn, nullptr, nullptr, nullptr, nullptr};
 }
-constexpr InstructionSpec Op1(const char* name, OperandForm form, InstructionFn1 fn, bool edge = false) {
+constexpr InstructionInfo Op1(const char* name, OperandForm form, InstructionFn1 fn, bool edge = false) {
   return {name, Signature::kOne, form, 1, 1, edge, nullptr, fn, nullptr, nullptr, nullptr};
 }
-constexpr InstructionSpec Op1R(const char* name, InstructionFn1R fn) {
+constexpr InstructionInfo Op1R(const char* name, InstructionFn1R fn) {
   return {name, Signature::kOneResult, OperandForm::kContact, 1, 1, true, nullptr, nullptr, fn, nullptr, nullptr};
 }
-constexpr InstructionSpec Op2(const char* name, OperandForm form, uint8_t min, InstructionFn2 fn, bool edge = false) {
+constexpr InstructionInfo Op2(const char* name, OperandForm form, uint8_t min, InstructionFn2 fn, bool edge = false) {
   return {name, Signature::kTwo, form, min, 2, edge, nullptr, nullptr, nullptr, fn, nullptr};
 }
-constexpr InstructionSpec Op3(const char* name, OperandForm form, uint8_t min, InstructionFn3 fn) {
+constexpr InstructionInfo Op3(const char* name, OperandForm form, uint8_t min, InstructionFn3 fn) {
   return {name, Signature::kThree, form, min, 3, false, nullptr, nullptr, nullptr, nullptr, fn};
 }
 
@@ -126,24 +126,24 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
-const InstructionSpec* FindByName(std::string_view name) {
-  for (const InstructionSpec& spec : kInstructions) {
-    if (SameName(spec.name, name)) return &spec;
+const InstructionInfo* FindByName(std::string_view name) {
+  for (const InstructionInfo& info : kInstructions) {
+    if (SameName(info.name, name)) return &info;
   }
   return nullptr;
 }
 
 }  // namespace
 
-const InstructionSpec* FindInstruction(std::string_view name) {
-  if (const InstructionSpec* spec = FindByName(name)) return spec;
+const InstructionInfo* FindInstruction(std::string_view name) {
+  if (const InstructionInfo* info = FindByName(name)) return info;
   for (const InstructionAlias& alias : kAliases) {
     if (SameName(alias.alias, name)) return FindByName(alias.name);
   }
   return nullptr;
 }
 
-std::span<const InstructionSpec> AllInstructions() { return kInstructions; }
+std::span<const InstructionInfo> AllInstructions() { return kInstructions; }
 std::span<const InstructionAlias> AllAliases() { return kAliases; }
 
 }  // namespace quorsma::tool

@@ -37,7 +37,7 @@ enum class OperandForm : uint8_t {
   kEnd,         // END: only as the last instruction; the runner ends every scan
 };
 
-struct InstructionSpec {
+struct InstructionInfo {
   const char* name;  // the export's name
   Signature signature;
   OperandForm form;
@@ -54,7 +54,7 @@ struct InstructionSpec {
 
 // The instruction named `name` (an export name or an alias, in any letter
 // case), or null.
-const InstructionSpec* FindInstruction(std::string_view name);
+const InstructionInfo* FindInstruction(std::string_view name);
 
 // Every instruction, in table order, and the aliases with their targets (for
 // help texts and tests).
@@ -62,7 +62,7 @@ struct InstructionAlias {
   const char* alias;
   const char* name;
 };
-std::span<const InstructionSpec> AllInstructions();
+std::span<const InstructionInfo> AllInstructions();
 std::span<const InstructionAlias> AllAliases();
 
 }  // namespace quorsma::tool

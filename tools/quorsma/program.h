@@ -17,7 +17,7 @@ struct ProgramLine {
 };
 
 struct Instruction {
-  const InstructionSpec* spec = nullptr;
+  const InstructionInfo* info = nullptr;
   int line = 0;
   std::string operands[3];  // missing operands are empty texts
   int32_t pulse_slot = -1;  // edge instructions: the PulseSlot value to write

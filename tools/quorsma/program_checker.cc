@@ -45,18 +45,18 @@ class Checker {
   }
 
   // Checks operand `index` (0-based) of the instruction for `role`.
-  bool CheckOperandAt(const ProgramLine& line, const InstructionSpec& spec, std::size_t index, Role role,
+  bool CheckOperandAt(const ProgramLine& line, const InstructionInfo& info, std::size_t index, Role role,
                 Operand* out = nullptr) {
     const std::string& text = line.operands[index];
     Operand op;
     std::string reason;
     if (!CheckOperand(text, role, &op, &reason)) {
-      Error(line.line, std::string(spec.name) + ": operand " + std::to_string(index + 1) + " '" + text + "': " +
+      Error(line.line, std::string(info.name) + ": operand " + std::to_string(index + 1) + " '" + text + "': " +
                            reason);
       return false;
     }
     if (!LibraryAccepts(text, op, role)) {
-      Error(line.line, std::string(spec.name) + ": operand " + std::to_string(index + 1) + " '" + text +
+      Error(line.line, std::string(info.name) + ": operand " + std::to_string(index + 1) + " '" + text +
                            "': the library does not accept this operand");
       return false;
     }
@@ -72,10 +72,10 @@ class Checker {
   bool ok_ = true;
 };
 
-std::string OperandCountText(const InstructionSpec& spec) {
+std::string OperandCountText(const InstructionInfo& info) {
   auto plural = [](int n) { return std::to_string(n) + (n == 1 ? " operand" : " operands"); };
-  if (spec.min_operands == spec.max_operands) return plural(spec.min_operands);
-  return std::to_string(spec.min_operands) + " or " + plural(spec.max_operands);
+  if (info.min_operands == info.max_operands) return plural(info.min_operands);
+  return std::to_string(info.min_operands) + " or " + plural(info.max_operands);
 }
 
 }  // namespace
@@ -87,8 +87,8 @@ bool CheckProgram(const std::vector<ProgramLine>& lines, const std::string& name
   result.name = name;
   bool ended = false;
   for (const ProgramLine& line : lines) {
-    const InstructionSpec* spec = FindInstruction(line.mnemonic);
-    if (spec == nullptr) {
+    const InstructionInfo* info = FindInstruction(line.mnemonic);
+    if (info == nullptr) {
       check.Error(line.line, "unknown instruction '" + line.mnemonic + "'");
       continue;
     }
@@ -97,17 +97,17 @@ bool CheckProgram(const std::vector<ProgramLine>& lines, const std::string& name
       continue;
     }
     const std::size_t count = line.operands.size();
-    if (count < spec->min_operands || count > spec->max_operands) {
-      check.Error(line.line, std::string(spec->name) + " takes " + OperandCountText(*spec) + ", not " +
+    if (count < info->min_operands || count > info->max_operands) {
+      check.Error(line.line, std::string(info->name) + " takes " + OperandCountText(*info) + ", not " +
                                  std::to_string(count));
       continue;
     }
     bool good = true;
     auto operand = [&](std::size_t i, Role role, Operand* out = nullptr) {
-      good = check.CheckOperandAt(line, *spec, i, role, out) && good;
+      good = check.CheckOperandAt(line, *info, i, role, out) && good;
     };
     Operand first, second, third;
-    switch (spec->form) {
+    switch (info->form) {
       case OperandForm::kNone:
         break;
       case OperandForm::kEnd:
@@ -123,7 +123,7 @@ bool CheckProgram(const std::vector<ProgramLine>& lines, const std::string& name
       case OperandForm::kOut:
       case OperandForm::kPulse:
         if (count == 1) {
-          operand(0, spec->form == OperandForm::kOut ? Role::kWrite : Role::kPulseRelay);
+          operand(0, info->form == OperandForm::kOut ? Role::kWrite : Role::kPulseRelay);
         } else {
           operand(0, Role::kTimer, &first);
           operand(1, Role::kValue);
@@ -142,8 +142,8 @@ bool CheckProgram(const std::vector<ProgramLine>& lines, const std::string& name
         operand(0, Role::kMulDivValue);
         operand(1, count == 2 ? Role::kMulDivCell : Role::kMulDivValue);
         if (count == 3) operand(2, Role::kMulDivCell, &third);
-        if (good && spec->form == OperandForm::kDivide && third.number + 1 >= AreaCount(third.device)) {
-          check.Error(line.line, std::string(spec->name) + ": operand 3 '" + line.operands[2] +
+        if (good && info->form == OperandForm::kDivide && third.number + 1 >= AreaCount(third.device)) {
+          check.Error(line.line, std::string(info->name) + ": operand 3 '" + line.operands[2] +
                                      "': the remainder goes to the next register, which does not exist");
           good = false;
         }
@@ -158,7 +158,7 @@ bool CheckProgram(const std::vector<ProgramLine>& lines, const std::string& name
         operand(0, Role::kShiftStart, &first);
         operand(1, Role::kShiftLength, &second);
         if (good && first.number + second.number > QSMA_AREA_LARGE) {
-          check.Error(line.line, std::string(spec->name) + ": the run of " + std::to_string(second.number) +
+          check.Error(line.line, std::string(info->name) + ": the run of " + std::to_string(second.number) +
                                      " relays from " + line.operands[0] + " goes past M131070");
           good = false;
         }
@@ -166,17 +166,17 @@ bool CheckProgram(const std::vector<ProgramLine>& lines, const std::string& name
     }
     if (!good) continue;
     Instruction instruction;
-    instruction.spec = spec;
+    instruction.info = info;
     instruction.line = line.line;
     for (std::size_t i = 0; i < count; ++i) instruction.operands[i] = line.operands[i];
-    if (spec->edge) {
+    if (info->edge) {
       if (result.pulse_slots >= QSMA_AREA_LARGE) {
         check.Error(line.line, "more edge instructions than edge-memory cells (131,071)");
         continue;
       }
       instruction.pulse_slot = result.pulse_slots++;
     }
-    if ((spec->form == OperandForm::kOut || spec->form == OperandForm::kPulse) && count == 2) {
+    if ((info->form == OperandForm::kOut || info->form == OperandForm::kPulse) && count == 2) {
       result.timers.push_back(static_cast<int32_t>(first.number));
     }
     result.instructions.push_back(std::move(instruction));

@@ -7,17 +7,17 @@ ScanRunner::ScanRunner(MH_SHARED_STRUCTURE* image, const Program& program, Clock
   steps_.reserve(program.instructions.size());
   for (const Instruction& in : program.instructions) {
     Step step{};
-    step.signature = in.spec->signature;
+    step.signature = in.info->signature;
     step.pulse_slot = in.pulse_slot;
     step.a = in.operands[0].c_str();
     step.b = in.operands[1].c_str();
     step.c = in.operands[2].c_str();
-    switch (in.spec->signature) {
-      case Signature::kNone: step.fn.f0 = in.spec->fn0; break;
-      case Signature::kOne: step.fn.f1 = in.spec->fn1; break;
-      case Signature::kOneResult: step.fn.f1r = in.spec->fn1r; break;
-      case Signature::kTwo: step.fn.f2 = in.spec->fn2; break;
-      case Signature::kThree: step.fn.f3 = in.spec->fn3; break;
+    switch (in.info->signature) {
+      case Signature::kNone: step.fn.f0 = in.info->fn0; break;
+      case Signature::kOne: step.fn.f1 = in.info->fn1; break;
+      case Signature::kOneResult: step.fn.f1r = in.info->fn1r; break;
+      case Signature::kTwo: step.fn.f2 = in.info->fn2; break;
+      case Signature::kThree: step.fn.f3 = in.info->fn3; break;
     }
     steps_.push_back(step);
   }
