@@ -32,6 +32,7 @@
 #include <memory>
 #include <vector>
 
+#include "guarded_image.h"
 #include "device/general_path.h"
 #include "device/operand.h"
 #include "device/read.h"
@@ -50,29 +51,8 @@ using quorsma::Image;
 
 // ---- The image, between inaccessible pages ----
 
-Image* MapImage() {
-  const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-  const std::size_t body = (sizeof(Image) + page - 1) / page * page;
-  const std::size_t total = body + 2 * page;
-  void* p = mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-  if (p == MAP_FAILED) Fail("cannot map the image", nullptr);
-  auto* base = static_cast<unsigned char*>(p);
-  mprotect(base, page, PROT_NONE);
-  mprotect(base + page + body, page, PROT_NONE);
-  // The image ends where the guard page after it begins.
-  return reinterpret_cast<Image*>(base + page + body - sizeof(Image));
-}
-
-// Gives the written parts of the image back as zero pages.
-void ZeroRange(void* begin, void* end) {
-  const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-  auto b = (reinterpret_cast<std::uintptr_t>(begin) + page - 1) / page * page;
-  auto e = reinterpret_cast<std::uintptr_t>(end) / page * page;
-  std::memset(begin, 0, b - reinterpret_cast<std::uintptr_t>(begin));
-  if (e > b) madvise(reinterpret_cast<void*>(b), e - b, MADV_DONTNEED);
-  std::memset(reinterpret_cast<void*>(e > b ? e : b), 0,
-              reinterpret_cast<std::uintptr_t>(end) - (e > b ? e : b));
-}
+using quorsma::fuzzing::MapGuardedImage;
+using quorsma::fuzzing::ZeroRange;
 
 // ---- Areas and guard windows ----
 
@@ -89,15 +69,8 @@ struct Window {
   std::size_t size;
 };
 
-struct AreaSpan {
-  const unsigned char* begin;
-  std::size_t size;
-};
-
-template <typename T>
-AreaSpan SpanOf(const T& field) {
-  return {reinterpret_cast<const unsigned char*>(&field), sizeof(field)};
-}
+using AreaSpan = quorsma::fuzzing::Span;
+using quorsma::fuzzing::SpanOf;
 
 AreaSpan Span(const Image& image, Area a) {
   switch (a) {
@@ -227,7 +200,7 @@ bool Terminated(const char* field, std::size_t size) { return std::memchr(field,
 // ---- The fuzzing state ----
 
 struct State {
-  Image* image = MapImage();
+  Image* image = MapGuardedImage();
   quorsma::testing::TestEnv env;
   Context context{image, &env};
   std::unique_ptr<Guard> guard;

@@ -37,6 +37,7 @@
 #include <memory>
 #include <vector>
 
+#include "guarded_image.h"
 #include "ladder/instructions.h"
 #include "ladder/result_stack.h"
 #include "support/test_env.h"
@@ -54,38 +55,10 @@ using lad::Relation;
   std::abort();
 }
 
-Image* MapImage() {
-  const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-  const std::size_t body = (sizeof(Image) + page - 1) / page * page;
-  const std::size_t total = body + 2 * page;
-  void* p = mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-  if (p == MAP_FAILED) Fail("cannot map the image", 0);
-  auto* base = static_cast<unsigned char*>(p);
-  mprotect(base, page, PROT_NONE);
-  mprotect(base + page + body, page, PROT_NONE);
-  // The image ends where the guard page after it begins.
-  return reinterpret_cast<Image*>(base + page + body - sizeof(Image));
-}
-
-// Gives the written parts of [begin, end) back as zero pages.
-void ZeroRange(void* begin, void* end) {
-  const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-  auto b = (reinterpret_cast<std::uintptr_t>(begin) + page - 1) / page * page;
-  auto e = reinterpret_cast<std::uintptr_t>(end) / page * page;
-  std::memset(begin, 0, b - reinterpret_cast<std::uintptr_t>(begin));
-  if (e > b) madvise(reinterpret_cast<void*>(b), e - b, MADV_DONTNEED);
-  std::memset(reinterpret_cast<void*>(e > b ? e : b), 0, reinterpret_cast<std::uintptr_t>(end) - (e > b ? e : b));
-}
-
-struct Span {
-  const unsigned char* begin;
-  std::size_t size;
-};
-
-template <typename T>
-Span SpanOf(const T& field) {
-  return {reinterpret_cast<const unsigned char*>(&field), sizeof(field)};
-}
+using quorsma::fuzzing::MapGuardedImage;
+using quorsma::fuzzing::Span;
+using quorsma::fuzzing::SpanOf;
+using quorsma::fuzzing::ZeroRange;
 
 // Windows over every reserved stretch: the first and last 512 bytes.
 std::vector<Span> ReservedWindows(const Image& im) {
@@ -116,7 +89,7 @@ bool AllZero(const Span& s) {
 }
 
 struct State {
-  Image* image = MapImage();
+  Image* image = MapGuardedImage();
   quorsma::testing::TestEnv env;
   Context context{image, &env};
   std::vector<Span> reserved = ReservedWindows(*image);
