@@ -8,7 +8,10 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
+
+#include <gtest/gtest.h>
 
 extern char** environ;
 
@@ -123,6 +126,31 @@ ChildResult RunChild(const std::string& program, const std::vector<std::string>&
   ChildProcess child(program, args, env);
   return child.Wait();
 }
+
+namespace {
+
+// Sections whose last holder was killed stay in /dev/shm until a process opens
+// them again; the names made here are never opened again, so they are removed
+// once this test program's tests are done.
+class RemoveLeftoverSections : public ::testing::Environment {
+ public:
+  void TearDown() override {
+    std::string marker = "_";
+    marker += std::to_string(getpid());
+    marker += '_';
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", ignored)) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind("qsma_test_", 0) == 0 && name.find(marker) != std::string::npos)
+        std::filesystem::remove(entry.path(), ignored);
+    }
+  }
+};
+
+[[maybe_unused]] ::testing::Environment* const kRemoveLeftovers =
+    ::testing::AddGlobalTestEnvironment(new RemoveLeftoverSections);
+
+}  // namespace
 
 std::string UniqueSectionName(const std::string& tag) {
   static int counter = 0;
