@@ -34,7 +34,7 @@ INSTANTIATE_TEST_SUITE_P(
         RoleCase{"Z3", Role::kValue, true}, RoleCase{"R65534", Role::kValue, true},
         RoleCase{"K-5", Role::kValue, false}, RoleCase{"K2147483648", Role::kValue, false},
         RoleCase{"K9M0", Role::kValue, false}, RoleCase{"K4Z1", Role::kValue, false},
-        RoleCase{"K4X10", Role::kValue, false}, RoleCase{"d100", Role::kValue, false},
+        RoleCase{"K4X10", Role::kValue, false}, RoleCase{"d100", Role::kValue, true},
         RoleCase{"H10", Role::kValue, false}, RoleCase{"U0G10", Role::kValue, false},
         RoleCase{"X10000", Role::kValue, false}, RoleCase{"M131071", Role::kValue, false},
         RoleCase{"T65535", Role::kValue, false}, RoleCase{"D100.16", Role::kValue, false},
@@ -64,7 +64,12 @@ INSTANTIATE_TEST_SUITE_P(
         RoleCase{"M100", Role::kShiftStart, true}, RoleCase{"D100", Role::kShiftStart, false},
         RoleCase{"K1", Role::kShiftLength, true}, RoleCase{"K0", Role::kShiftLength, false},
         RoleCase{"D4", Role::kShiftLength, false},
-        RoleCase{"SM400", Role::kComment, true}, RoleCase{"K5", Role::kComment, false}));
+        RoleCase{"SM400", Role::kComment, true}, RoleCase{"K5", Role::kComment, false},
+        // The tool's own reads and writes take digit groups of every bit device.
+        RoleCase{"K4X10", Role::kMonitor, true}, RoleCase{"K8SM0", Role::kMonitor, true},
+        RoleCase{"K4D0", Role::kMonitor, false}, RoleCase{"K2Y10", Role::kStore, true},
+        RoleCase{"K1SM0", Role::kStore, false}, RoleCase{"K4X0Z1", Role::kStore, false},
+        RoleCase{"K4X10", Role::kWrite, false}));
 
 TEST(OperandSyntaxTest, ReadsNumbersInTheDevicesRadix) {
   Operand op;

@@ -111,8 +111,7 @@ int Demo(const DemoArgs& args) {
   });
   collector.Restore();
 
-  std::vector<DeviceRow> rows;
-  for (const std::string& device : DevicesOf(program)) rows.push_back(ReadDevice(image, device));
+  const std::vector<DeviceValue> rows = ReadAll(image, DevicesOf(program));
   std::printf("\n%lld value-change line%s; devices after the last scan:\n\n%s\n", static_cast<long long>(lines),
               lines == 1 ? "" : "s", RenderTable(rows).c_str());
   std::printf("%s\n", stats.Summary().c_str());

@@ -29,13 +29,6 @@ bool CheckReadable(const std::vector<std::string>& operands) {
   return ok;
 }
 
-std::vector<DeviceRow> ReadAll(MH_SHARED_STRUCTURE* image, const std::vector<std::string>& operands) {
-  std::vector<DeviceRow> rows;
-  rows.reserve(operands.size());
-  for (const std::string& text : operands) rows.push_back(ReadDevice(image, text));
-  return rows;
-}
-
 int Get(const std::vector<std::string>& operands) {
   if (!CheckReadable(operands)) return kExitBadInput;
   MH_SHARED_STRUCTURE* image = RequireImage();

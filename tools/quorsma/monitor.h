@@ -1,30 +1,35 @@
-// Reading devices for display: the value as a ladder contact reads it
-// (GetSma), the device's comment, and for timers their current and set time.
+// The device table of get, watch and the demo: operand, value, timer state
+// and comment, with comments converted for the terminal and control
+// characters shown escaped.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "device_format.h"
 #include "quorsma/quorsma.h"
 
 namespace quorsma::tool {
 
-struct DeviceRow {
-  std::string operand;
-  int32_t value = 0;
-  std::string comment;  // CP949 bytes; empty when none
-  std::string detail;   // timers: "1.20 s of 3.00 s"
+struct TableOptions {
+  ValueFormat format = ValueFormat::kDec;
+  bool header = true;
+  // Rows whose value changed since the previous table (same length as the
+  // rows, or empty): marked with `highlight_on` ... `highlight_off`.
+  std::vector<bool> changed;
+  std::string highlight_on, highlight_off;
 };
 
-// Reads one operand that CheckOperand accepted for Role::kValue.
-DeviceRow ReadDevice(MH_SHARED_STRUCTURE* image, const std::string& operand);
+// A table of the values; forced devices carry "F" after the operand.
+std::string RenderTable(const std::vector<DeviceValue>& rows, const TableOptions& options = {});
 
-// A table of the rows, with comments converted for the terminal.
-std::string RenderTable(const std::vector<DeviceRow>& rows);
+// Reads each operand text (accepted for Role::kMonitor) by `path`.
+std::vector<DeviceValue> ReadAll(MH_SHARED_STRUCTURE* image, const std::vector<std::string>& operands,
+                                 ReadPath path = ReadPath::kLibrary);
 
-// The comment of a device (CP949 bytes, at most 255), empty when it has none
-// or the operand names no comment area.
+// The comment of a device by operand text, through the library's lookup
+// (CP949 bytes, at most 255); empty when it has none.
 std::string CommentOf(const std::string& operand);
 
 }  // namespace quorsma::tool

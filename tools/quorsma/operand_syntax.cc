@@ -13,10 +13,6 @@ constexpr int32_t kMaxIndexRegister = 20;  // the library warns above this
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'A' && c <= 'F'); }
 
-bool IsHexDevice(std::string_view device) {
-  return device == "X" || device == "Y" || device == "B" || device == "W";
-}
-
 // Reads digits of the radix from `text` at `*pos`; false when none or when the
 // value grows past `limit`.
 bool ReadNumber(std::string_view text, std::size_t* pos, bool hex, int64_t limit, int64_t* value) {
@@ -48,7 +44,55 @@ bool ReadIndexSuffix(std::string_view text, std::size_t* pos, int32_t* index, st
   return true;
 }
 
+// The device name at the start of `text` (SM before S), or empty.
+std::string DeviceAt(std::string_view text) {
+  if (text.substr(0, 2) == "SM") return "SM";
+  if (!text.empty() && AreaCount(text.substr(0, 1)) > 0) return std::string(1, text[0]);
+  return {};
+}
+
 }  // namespace
+
+bool IsHexDevice(std::string_view device) {
+  return device == "X" || device == "Y" || device == "B" || device == "W";
+}
+
+bool IsBitDevice(std::string_view device) {
+  return device == "X" || device == "Y" || device == "M" || device == "L" || device == "B" || device == "S" ||
+         device == "SM" || device == "T";
+}
+
+std::string DeviceText(std::string_view device, int64_t number) {
+  char text[32];
+  std::snprintf(text, sizeof text, IsHexDevice(device) ? "%.*s%llX" : "%.*s%lld", static_cast<int>(device.size()),
+                device.data(), static_cast<long long>(number));
+  return text;
+}
+
+std::string OperandText(const Operand& op) {
+  char text[64];
+  const auto number = static_cast<long long>(op.number);
+  switch (op.kind) {
+    case Operand::Kind::kConstant:
+      std::snprintf(text, sizeof text, "K%lld", number);
+      return text;
+    case Operand::Kind::kDigits:
+      std::snprintf(text, sizeof text, "K%d%s", op.digits, DeviceText(op.device, op.number).c_str());
+      break;
+    case Operand::Kind::kDevice:
+      if (op.bit >= 0)
+        std::snprintf(text, sizeof text, "%s.%d", DeviceText(op.device, op.number).c_str(), op.bit);
+      else
+        std::snprintf(text, sizeof text, "%s", DeviceText(op.device, op.number).c_str());
+      break;
+  }
+  std::string result = text;
+  if (op.index_register >= 0) {
+    std::snprintf(text, sizeof text, "Z%d", op.index_register);
+    result.append(text);
+  }
+  return result;
+}
 
 int32_t AreaCount(std::string_view device) {
   if (device == "M" || device == "L" || device == "B" || device == "D" || device == "W") return QSMA_AREA_LARGE;
@@ -58,14 +102,16 @@ int32_t AreaCount(std::string_view device) {
   return 0;
 }
 
-bool ParseOperand(std::string_view text, Operand* out, std::string* error) {
+bool ParseOperand(std::string_view typed, Operand* out, std::string* error) {
   Operand op;
-  if (text.empty()) return Fail(error, "empty operand");
-  for (char c : text) {
+  if (typed.empty()) return Fail(error, "empty operand");
+  std::string upper(typed);
+  for (char& c : upper) {
     if (static_cast<unsigned char>(c) < 0x21 || static_cast<unsigned char>(c) > 0x7E)
       return Fail(error, "operands are plain ASCII without blanks");
-    if (std::islower(static_cast<unsigned char>(c))) return Fail(error, "device letters are upper case");
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   }
+  const std::string_view text = upper;
   std::size_t pos = 0;
   if (text[0] == 'K') {
     pos = 1;
@@ -78,17 +124,19 @@ bool ParseOperand(std::string_view text, Operand* out, std::string* error) {
       *out = op;
       return true;
     }
-    if (text[pos] != 'M' || value < 1 || value > 8)
-      return Fail(error, "a digit read is K1..K8 followed by an M relay, as in K4M100");
+    op.device = DeviceAt(text.substr(pos));
+    if (value < 1 || value > 8 || op.device.empty() || !IsBitDevice(op.device) || op.device == "T")
+      return Fail(error, "a digit read is K1..K8 followed by a bit device, as in K4M100 or K2X10");
     op.kind = Operand::Kind::kDigits;
     op.digits = static_cast<int32_t>(value);
-    op.device = "M";
-    ++pos;
-    if (!ReadNumber(text, &pos, false, QSMA_AREA_LARGE - 1, &op.number))
-      return Fail(error, "relay number missing or above M131070");
-    if (op.number + 4 * op.digits > QSMA_AREA_LARGE) return Fail(error, "the relays run past M131070");
+    pos += op.device.size();
+    const int32_t count = AreaCount(op.device);
+    if (!ReadNumber(text, &pos, IsHexDevice(op.device), count - 1, &op.number))
+      return Fail(error, op.device + " number missing or above " + DeviceText(op.device, count - 1));
+    if (op.number + 4 * op.digits > count)
+      return Fail(error, "the bits run past " + DeviceText(op.device, count - 1));
     if (!ReadIndexSuffix(text, &pos, &op.index_register, error)) return false;
-    if (pos != text.size()) return Fail(error, "unexpected text after the relay number");
+    if (pos != text.size()) return Fail(error, "unexpected text after the device number");
     *out = op;
     return true;
   }
@@ -146,7 +194,23 @@ bool CheckOperand(std::string_view text, Role role, Operand* out, std::string* e
     }
     return false;
   };
+  const bool digits = op.kind == Operand::Kind::kDigits;
+  if (digits && op.index_register >= 0 && d != "M") return Fail(error, "only a digit read of M takes an index register");
+  if (digits && d != "M" && role != Role::kMonitor && role != Role::kStore)
+    return Fail(error, "the ladder reads digit groups of M relays only");
   switch (role) {
+    case Role::kStore:
+      if (digits) {
+        if (d == "SM") return Fail(error, "special relays are set by the runner, not by name");
+        break;
+      }
+      [[fallthrough]];
+    case Role::kWrite:
+      if (!device || !is({"M", "X", "Y", "B", "S", "L", "Z", "D", "W"}))
+        return Fail(error, "only M, X, Y, B, S, L, Z, D and W devices can be written by name");
+      if (op.index_register >= 0 && !is({"M", "D", "W"})) return Fail(error, "only M, D and W writes take an index register");
+      break;
+    case Role::kMonitor:
     case Role::kValue:
       if (device && is({"T", "SM", "Z", "R", "L", "S"}) && !plain)
         return Fail(error, d + " is read without a bit or index suffix");
@@ -155,11 +219,6 @@ bool CheckOperand(std::string_view text, Role role, Operand* out, std::string* e
       if (op.kind == Operand::Kind::kDevice && !is({"M", "D", "Z"}))
         return Fail(error, "multiply and divide read only K constants and M, D or Z devices");
       if (device && d == "Z" && !plain) return Fail(error, "Z is read without a suffix");
-      break;
-    case Role::kWrite:
-      if (!device || !is({"M", "X", "Y", "B", "S", "L", "Z", "D", "W"}))
-        return Fail(error, "only M, X, Y, B, S, L, Z, D and W devices can be written by name");
-      if (op.index_register >= 0 && !is({"M", "D", "W"})) return Fail(error, "only M, D and W writes take an index register");
       break;
     case Role::kCell:
       if (!device || op.bit >= 0 || !is({"M", "B", "W", "X", "Y", "R", "L", "D", "Z", "S"}))

@@ -7,7 +7,8 @@
 // with a clear error instead:
 //
 //   constant      K<decimal>                 K0 .. K2147483647
-//   digit read    K<d>M<n>[Z<k>]             d = 1..8 groups of 4 relays from M<n>
+//   digit read    K<d><bit dev><n>[Z<k>]     d = 1..8 groups of 4 bits from a bit
+//                                            device X Y M L B S SM (Z<k>: M only)
 //   device        <dev><number>[.<bit>][Z<k>]
 //     dev         X Y B W (hexadecimal numbers), M L S SM D R Z T (decimal)
 //     number      below the device's area count (65,535 or 131,071)
@@ -15,7 +16,10 @@
 //                 most four characters
 //     Z<k>        index register k = 0..20; M B X Y D W only, not with .<bit>
 //
-// Letters are upper case.  Which of these a given use takes is the Role.
+// Letters may be typed in either case; the parsed operand and OperandText give
+// the upper-case form the library reads.  Which of these a given use takes is
+// the Role: the ladder reads digit groups of M relays only (the library's own
+// digit read), the tool's monitor reads those of every bit device itself.
 #pragma once
 
 #include <cstdint>
@@ -27,7 +31,7 @@ namespace quorsma::tool {
 struct Operand {
   enum class Kind : uint8_t { kConstant, kDigits, kDevice };
   Kind kind = Kind::kDevice;
-  std::string device;       // "X", "SM", ...; "M" for a digit read
+  std::string device;       // "X", "SM", ...; the bit device of a digit read
   int64_t number = 0;       // device number, or the constant's value
   int32_t bit = -1;         // -1: no bit suffix
   int32_t index_register = -1;  // -1: no index suffix
@@ -40,6 +44,17 @@ bool ParseOperand(std::string_view text, Operand* out, std::string* error);
 
 // Element count of a device's area (0 for an unknown device).
 int32_t AreaCount(std::string_view device);
+
+// True for X Y B W, whose numbers are hexadecimal.
+bool IsHexDevice(std::string_view device);
+// True for the bit devices X Y M L B S SM (and T, whose value is its contact).
+bool IsBitDevice(std::string_view device);
+
+// The canonical upper-case text of a parsed operand ("X1F", "K4X0",
+// "D100.3", "M10Z2", "K50").
+std::string OperandText(const Operand& op);
+// A plain device's text: "X1F", "D100".
+std::string DeviceText(std::string_view device, int64_t number);
 
 // What the operand is used for.
 enum class Role : uint8_t {
@@ -55,6 +70,8 @@ enum class Role : uint8_t {
   kShiftStart,   // the first relay of BSFLP: M<n>
   kShiftLength,  // the length of BSFLP: K<n>, n >= 1
   kComment,      // a device with a comment area
+  kMonitor,      // read by the tool for display: kValue plus digit groups of any bit device
+  kStore,        // written by the tool's set command: kWrite plus digit groups of X Y M L B S
 };
 
 // Checks that `text` parses and suits `role`; on failure returns false and a

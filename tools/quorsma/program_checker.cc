@@ -1,6 +1,7 @@
 #include "program_checker.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "operand_syntax.h"
@@ -86,7 +87,11 @@ bool CheckProgram(const std::vector<ProgramLine>& lines, const std::string& name
   Program result;
   result.name = name;
   bool ended = false;
-  for (const ProgramLine& line : lines) {
+  for (ProgramLine line : lines) {
+    // Operands may be written in either case; the library reads upper case.
+    for (std::string& text : line.operands) {
+      for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
     const InstructionInfo* info = FindInstruction(line.mnemonic);
     if (info == nullptr) {
       check.Error(line.line, "unknown instruction '" + line.mnemonic + "'");

@@ -1,0 +1,85 @@
+// Reading devices for display and formatting them, the same for get, watch,
+// dump and the servers.
+//
+// Two ways to read:
+//  - ReadPath::kLibrary reads as a ladder contact does (GetSma).  For M, B,
+//    L, D and W this also runs the library's value-change check, so a change
+//    made by another process is noticed (and logged) now.
+//  - ReadPath::kImage reads the cells straight from the image and changes
+//    nothing, not even the value-change bookkeeping: a server's poll does not
+//    change what the log collector sees.
+// Digit groups (K4X0) are always read from the image, bit by bit, since the
+// library reads digit groups of M relays only; reading them has no side
+// effect either way.
+//
+// Formats (ValueFormat):
+//   dec   signed decimal                          -5, 1234, 1
+//   hex   0x and 4 digits for a value of 16 bits, 8 beyond; bits and digit
+//         groups by their width                   0x04D2, 0xFFFFFFFB, 0x1
+//   bin   0b and the same widths in binary        0b0000010011010010
+//   u16   the low 16 bits, unsigned decimal       65531
+//
+// JSON (one object per device):
+//   {"operand":"T0","value":1,"comment":"...","forced":false,
+//    "timer":{"current":120,"set":300,"coil":true}}
+// "value" is a number for dec and u16 and a string for hex and bin; "comment"
+// is UTF-8; "timer" is present for timers only, in the image's units of
+// 10 ms; "error" replaces "value" when the device could not be read.
+// CSV: the header line CsvHeader(), then one line per device with the same
+// fields (timer fields empty for other devices).  Control characters of a
+// comment are shown escaped (\r, \n, \t, \x1B) in the table and in CSV.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "operand_syntax.h"
+#include "quorsma/quorsma.h"
+
+namespace quorsma::tool {
+
+enum class ReadPath : uint8_t { kLibrary, kImage };
+enum class ValueFormat : uint8_t { kDec, kHex, kBin, kU16 };
+
+// Parses "dec", "hex", "bin" or "u16".
+bool ParseValueFormat(std::string_view text, ValueFormat* out);
+
+struct DeviceValue {
+  std::string operand;  // canonical text
+  bool ok = true;       // false: an index register pointed outside the area
+  int32_t value = 0;
+  int32_t width = 32;   // bits that make the value: 1, 4 x digits, 16 or 32
+  std::string comment;  // CP949 bytes; empty when none
+  bool timer = false;   // the fields below are set
+  int32_t timer_current = 0;
+  int32_t timer_set = 0;
+  bool timer_coil = false;
+  bool forced = false;  // set by the caller that knows the forces
+};
+
+// Reads an operand that CheckOperand accepted for Role::kMonitor (a constant
+// reads as its value).  `image` must be the mapped image.
+DeviceValue ReadDeviceValue(MH_SHARED_STRUCTURE* image, const Operand& op, ReadPath path);
+// Parses `text` first; an operand the grammar refuses gives ok == false.
+DeviceValue ReadDeviceValue(MH_SHARED_STRUCTURE* image, const std::string& text, ReadPath path);
+
+// The comment of a device cell (CP949 bytes, at most 255), read from the
+// image; empty when the device has no comment area.
+std::string CommentOf(const MH_SHARED_STRUCTURE* image, std::string_view device, int64_t number);
+
+std::string FormatValue(const DeviceValue& v, ValueFormat format);
+std::string ToJson(const DeviceValue& v, ValueFormat format);
+// A JSON array of the values, one object per line.
+std::string ToJsonArray(const std::vector<DeviceValue>& values, ValueFormat format);
+std::string CsvHeader();
+std::string ToCsv(const DeviceValue& v, ValueFormat format);
+
+// Control bytes (below 0x20, and 0x7F) written as \r \n \t \xHH.  Works on
+// CP949 and on UTF-8, whose multi-byte characters hold no such bytes.
+std::string EscapeControls(std::string_view text);
+// A text as a JSON string literal, quotes included.
+std::string JsonString(std::string_view utf8);
+
+}  // namespace quorsma::tool
