@@ -55,14 +55,14 @@ TEST(DeviceFormatTest, JsonAndCsvNeverCarryRawControlCharacters) {
 class DeviceReadTest : public testing::LibraryImageTest {};
 
 TEST_F(DeviceReadTest, ImageReadsMatchTheLibraryAndLeaveTheLogAlone) {
-  image->D[100] = 0x0008;
+  image->W[0x100] = 0x0008;  // W: logged, but never saved to the retentive file
   image->Y[0x10] = 1;
   image->Y[0x13] = 1;
   image->X[0x17] = 1;
   image->Z[2] = 3;
   image->M[13] = 1;
   image->LogEnable = 1;
-  for (const char* text : {"D100", "D100.3", "D100.2", "K2Y10", "M10Z2", "K1M10Z2"}) {
+  for (const char* text : {"W100", "W100.3", "W100.2", "K2Y10", "M10Z2", "K1M10Z2"}) {
     const DeviceValue raw = ReadDeviceValue(image, text, ReadPath::kImage);
     EXPECT_EQ(image->LogLinePending, 0) << text << ": an image read runs no value-change check";
     const DeviceValue library = ReadDeviceValue(image, text, ReadPath::kLibrary);
