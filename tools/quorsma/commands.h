@@ -17,6 +17,7 @@ void AddLogCommand(CLI::App& app, int* exit_code);
 void AddCommentCommand(CLI::App& app, int* exit_code);
 void AddInfoCommand(CLI::App& app, int* exit_code);
 void AddDemoCommand(CLI::App& app, int* exit_code);
+void AddModbusCommand(CLI::App& app, int* exit_code);  // modbus/
 
 // Shared by the commands.
 // The image of this process, or null after printing why it is missing.

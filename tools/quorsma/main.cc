@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
   quorsma::tool::AddCommentCommand(app, &exit_code);
   quorsma::tool::AddInfoCommand(app, &exit_code);
   quorsma::tool::AddDemoCommand(app, &exit_code);
+  quorsma::tool::AddModbusCommand(app, &exit_code);
   CLI11_PARSE(app, argc, argv);
   std::fflush(stdout);
   return exit_code;
