@@ -74,17 +74,32 @@ TEST(MapFileTest, CoversOnlyContiguousMappedAddresses) {
   EXPECT_FALSE(map.Cover(Table::kHoldingRegisters, 0, 1, &cover));
 }
 
-TEST(MapFileTest, TheServerRefusesABadMapFileAndServesNothing) {
+TEST(MapFileTest, TheExampleMapLoads) {
+  AddressMap map;
+  std::vector<std::string> errors;
+  EXPECT_TRUE(LoadMapFile(QSMA_MODBUS_EXAMPLE_MAP, &map, &errors)) << (errors.empty() ? "" : errors[0]);
+}
+
+TEST(MapFileTest, TheServerRefusesBadInputAndServesNothing) {
   const std::string path = ::testing::TempDir() + "/quorsma-bad-map-" + std::to_string(getpid()) + ".txt";
   std::ofstream(path) << "holding-registers 0 D0 10\nholding-registers 5 W0 1\n";
-  const quorsma::testing::ChildResult result = quorsma::testing::RunChild(
-      QSMA_MODBUS_TOOL, {"modbus", "--listen", "127.0.0.1:0", "--map", path}, {});
+  struct Case {
+    std::vector<std::string> args;
+    std::string error;
+  } cases[] = {
+      {{"--listen", "127.0.0.1:0", "--map", path}, path + ":2: addresses 5..5 of holding-registers overlap the range of line 1"},
+      {{"--listen", "127.0.0.1:0", "--allow-write", "D100.3"}, "a register bit"},
+      {{"--listen", "127.0.0.1:0", "--allow-write", "Q1..Q5"}, "--allow-write 'Q1..Q5'"},
+      {{"--listen", "localhost:1502"}, "an IPv4 address and a port"},
+  };
+  for (Case& c : cases) {
+    c.args.insert(c.args.begin(), "modbus");
+    const quorsma::testing::ChildResult result = quorsma::testing::RunChild(QSMA_MODBUS_TOOL, c.args, {});
+    EXPECT_EQ(result.exit_code, 2) << c.error;
+    EXPECT_NE(result.err.find(c.error), std::string::npos) << result.err;
+    EXPECT_EQ(result.out.find("listening"), std::string::npos);
+  }
   std::remove(path.c_str());
-  EXPECT_EQ(result.exit_code, 2);
-  EXPECT_NE(result.err.find(path + ":2: addresses 5..5 of holding-registers overlap the range of line 1"),
-            std::string::npos)
-      << result.err;
-  EXPECT_EQ(result.out.find("listening"), std::string::npos);
 }
 
 }  // namespace

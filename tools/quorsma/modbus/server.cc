@@ -145,7 +145,8 @@ void Server::Serve(Client* client) {
     for (;;) {
       const int length = modbus_receive(context, request);
       if (length < 0) {
-        if (errno == ETIMEDOUT) reason = "idle timeout";
+        if (StopRequested()) reason = "the server stops";
+        else if (errno == ETIMEDOUT) reason = "idle timeout";
         else if (errno == EMBBADDATA) reason = "malformed frame";
         else if (errno != ECONNRESET && errno != 0) reason = modbus_strerror(errno);
         break;
