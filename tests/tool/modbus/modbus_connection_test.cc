@@ -1,6 +1,7 @@
 // Connections: many clients at once, silent and broken clients, malformed
 // frames, the connection limit, unit ids, stopping, and an independent client.
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <thread>
 
@@ -44,6 +45,25 @@ TEST(ModbusConnectionTest, SilentAndHalfFrameClientsDoNotHoldUpSixteenOthers) {
   EXPECT_TRUE(closed) << "the half-frame client was not closed after the idle timeout";
   const std::string out = server.Stop().out;
   EXPECT_NE(out.find("disconnected: idle timeout"), std::string::npos) << out;
+}
+
+TEST(ModbusConnectionTest, AClientThatNeverReadsItsAnswersIsClosed) {
+  Server server({"--idle-timeout", "1", "--max-clients", "1"});
+  RawSocket greedy(server.port());
+  ASSERT_TRUE(greedy.connected());
+  // Requests until the buffers of both sides are full and stay full; the
+  // server gives up sending after the idle timeout and closes.
+  const std::vector<uint8_t> request = Frame({3, 0, 0, 0, 125});
+  std::vector<uint8_t> burst;
+  for (int i = 0; i < 1000; ++i) burst.insert(burst.end(), request.begin(), request.end());
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(4);
+  while (std::chrono::steady_clock::now() < end && greedy.SendSome(burst)) {
+  }
+  bool served = false;  // the only place is free again
+  for (int i = 0; i < 40 && !served; ++i) served = Serves(server.port()) || (usleep(50000), false);
+  EXPECT_TRUE(served);
+  const std::string out = server.Stop().out;
+  EXPECT_NE(out.find("disconnected: cannot send the answer"), std::string::npos) << out;
 }
 
 TEST(ModbusConnectionTest, MalformedFramesCloseTheirConnectionAndTheServerGoesOn) {

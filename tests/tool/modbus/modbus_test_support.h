@@ -82,6 +82,14 @@ class RawSocket {
   ~RawSocket() { Close(); }
   bool connected() const { return connected_; }
   void Send(const std::vector<uint8_t>& bytes) { (void)!send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
+  // Sends what fits without waiting (for up to 100 ms); false once the
+  // connection is closed.
+  bool SendSome(const std::vector<uint8_t>& bytes) {
+    pollfd p{fd_, POLLOUT, 0};
+    if (poll(&p, 1, 100) > 0 && (p.revents & (POLLERR | POLLHUP)) != 0) return false;
+    if (p.revents & POLLOUT) return send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT) >= 0 || errno == EAGAIN;
+    return true;
+  }
   // What arrives within `timeout_ms`; `closed` tells whether the server closed
   // the connection.
   std::vector<uint8_t> Receive(int timeout_ms, bool* closed) {

@@ -5,6 +5,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -229,6 +230,11 @@ int Server::Run() {
     }
     const int on = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    // A client that sends requests but never reads the answers would block
+    // its thread in send() for good once the buffers fill: give up after
+    // the idle timeout instead.
+    const timeval send_timeout{options_.idle_timeout_seconds, 0};
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &send_timeout, sizeof send_timeout);
     auto client = std::make_unique<Client>();
     client->fd = fd;
     client->peer = name;
