@@ -218,5 +218,33 @@ TEST_F(ModbusServerTest, MapFileRangesOf32BitValuesReadOnlyDevicesAndTimers) {
   EXPECT_EQ(image->D[100] + image->D[101] + image->R[5], -2 - 2 + 9);
 }
 
+TEST_F(ModbusServerTest, EveryWritableKindIsWrittenAtItsOwnNumber) {
+  struct Case {
+    const char* device;  // the last device of its area, in the map's notation
+    bool bit;
+    int32_t* cell;
+  } cases[] = {
+      {"XFFFE", true, &image->X[0xFFFE]},      {"YFFFE", true, &image->Y[0xFFFE]},
+      {"M131070", true, &image->M[131070]},    {"L131070", true, &image->L[131070]},
+      {"B1FFFE", true, &image->B[0x1FFFE]},    {"S65534", true, &image->S[65534]},
+      {"D131070", false, &image->D[131070]},   {"W1FFFE", false, &image->W[0x1FFFE]},
+      {"Z65534", false, &image->Z[65534]},
+  };
+  const std::string path = ::testing::TempDir() + "/quorsma-modbus-kinds-" + std::to_string(getpid()) + ".txt";
+  {
+    std::ofstream map(path);
+    for (int i = 0; i < 9; ++i)
+      map << (cases[i].bit ? "coils " : "holding-registers ") << i << " " << cases[i].device << " 1 rw\n";
+  }
+  Server server({"--map", path, "--allow-write", "all"});
+  Client client(server.port());
+  std::remove(path.c_str());
+  for (int i = 0; i < 9; ++i) {
+    const int rc = cases[i].bit ? modbus_write_bit(client, i, 1) : modbus_write_register(client, i, 0xFFF0);
+    EXPECT_EQ(rc, 1) << cases[i].device;
+    EXPECT_EQ(*cases[i].cell, cases[i].bit ? 1 : -16) << cases[i].device;
+  }
+}
+
 }  // namespace
 }  // namespace quorsma::tool::modbus::testing
