@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <list>
+#include <system_error>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -239,12 +240,16 @@ int Server::Run() {
     client->fd = fd;
     client->peer = name;
     Client* raw = client.get();
-    {
-      std::lock_guard<std::mutex> hold(clients_lock_);
-      clients_.push_back(std::move(client));
-    }
     Say("%s connected", name.c_str());
-    raw->thread = std::thread([this, raw] { Serve(raw); });
+    try {
+      raw->thread = std::thread([this, raw] { Serve(raw); });
+    } catch (const std::system_error& error) {
+      close(fd);
+      Say("%s disconnected: no thread to serve it (%s)", name.c_str(), error.what());
+      continue;
+    }
+    std::lock_guard<std::mutex> hold(clients_lock_);
+    clients_.push_back(std::move(client));
   }
   close(listen_fd);
   modbus_free(listener);
