@@ -24,6 +24,10 @@ void SetField(char (&field)[N], const char* from, std::size_t count) {
   std::memset(field + count, 0, N - count);
 }
 
+// A device number of more characters than this is refused: no device area
+// has that many elements, whatever the radix.
+constexpr std::size_t kMaxNumberCharacters = 11;
+
 // Longest text each field holds with its terminator.
 template <std::size_t N>
 constexpr std::size_t Fits(const char (&)[N]) {
@@ -110,16 +114,24 @@ int32_t ResolveOP(const Context& context, const char* operand, ResolvedOperand* 
     ++p;
   }
 
-  // The device number, up to an index suffix, a full stop or the end.
+  // The device number, up to an index suffix, a full stop or the end.  The
+  // characters taken stay in numberText when a later check refuses the text
+  // (M10.1 leaves "10"); a decimal device stops at its first non-digit with
+  // the digits before it.
   std::size_t end = p;
+  bool digits_only = true;
   for (char c; (c = operand[end]) != '\0' && c != 'Z' && c != '.'; ++end) {
-    if (!r.isHex && !IsDigit(c)) return 0;
+    if (!r.isHex && !IsDigit(c)) {
+      digits_only = false;
+      break;
+    }
   }
   const std::size_t count = end - p;
-  if (count > 11) return 0;
+  SetField(r.numberText, operand + p, count < Fits(r.numberText) ? count : Fits(r.numberText));
+  if (!digits_only) return 0;
+  if (count > kMaxNumberCharacters) return 0;
   if (operand[end] == '.' && !word) return 0;
   if (count == 0) return 0;
-  SetField(r.numberText, operand + p, count);
   r.number = r.isHex ? ParseHex(r.numberText) : ParseDecimal(r.numberText);
   p = end;
 

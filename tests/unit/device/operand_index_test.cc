@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
 #include "core/areas.h"
@@ -151,6 +152,27 @@ TEST_F(ResolveOpTest, RefusesWhatItDoesNotUnderstand) {
     EXPECT_EQ(Resolve(operand), 0) << operand;
   }
   EXPECT_THAT(env.messages, IsEmpty());
+}
+
+TEST_F(ResolveOpTest, ARefusedTextKeepsWhatWasTakenBeforeTheRefusal) {
+  struct Case {
+    const char* operand;
+    const char* device;
+    const char* number_text;
+  };
+  for (const Case& c : std::initializer_list<Case>{{"M10.1", "M", "10"},
+                                                   {"D12X4", "D", "12"},
+                                                   {"D123456789012", "D", "123456789012"},
+                                                   {"X1F.2", "X", "1F"},
+                                                   {"D100.", "D", "100"},
+                                                   {"D100Z", "D", "100"}}) {
+    EXPECT_EQ(Resolve(c.operand), 0) << c.operand;
+    EXPECT_STREQ(record.device, c.device) << c.operand;
+    EXPECT_STREQ(record.numberText, c.number_text) << c.operand;
+  }
+  EXPECT_EQ(Resolve("M10.1"), 0);
+  EXPECT_EQ(record.isBit, 1);
+  EXPECT_EQ(record.number, 0) << "the number is converted only after the checks";
 }
 
 TEST_F(ResolveOpTest, ZRightAfterAPrefixShowsTheMessage) {
