@@ -1,22 +1,31 @@
 #!/usr/bin/env bash
-# Builds QuorSMA for 32-bit Windows with Debian's mingw-w64 toolchain and runs
-# its tests under wine, headless: installs what is missing (on a fresh Debian
-# machine too), checks the DLL's export table, imports and shared data
-# section, runs the unit tests, the Windows tests (platform layer, loading by
-# plain names, several processes) and the private-profile differential test
-# (the same case table through our Linux implementation and through the
-# Windows functions).  Ends with the line "N passed, N failed"; exits non-zero
-# on any failure.
+# Builds QuorSMA for 64-bit and 32-bit Windows with Debian's mingw-w64
+# toolchains and runs the tests under wine, headless.  Installs what is missing
+# (on a fresh Debian machine too); checks each DLL's export table, imports and
+# shared data section; then, for every build this machine can execute, runs the
+# unit tests, the Windows tests (platform layer, loading by plain names, several
+# processes), the private-profile differential test (the same case table
+# through our Linux implementation and through the Windows functions) and the
+# quorsma tool.
+#
+# Some machines cannot execute 32-bit x86 programs at all.  The script finds
+# out by running a tiny 32-bit program; where it cannot run, the 32-bit steps
+# under wine are not run, one line says so, and they count neither as passed
+# nor as failed.  Ends with the line "N passed, N failed" counting the steps
+# that ran; exits non-zero on any failure.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-build=build/win32
 passed=0
 failed=0
-step() {  # step NAME COMMAND...: runs one step and counts it
-  local name=$1; shift
+step() {  # step NAME COMMAND...: runs one step, counts it and says how long it took
+  local name=$1 start=$SECONDS; shift
   echo "==> $name"
-  if "$@"; then passed=$((passed + 1)); echo "<== $name: ok"; else failed=$((failed + 1)); echo "<== $name: FAILED"; fi
+  if "$@"; then
+    passed=$((passed + 1)); echo "<== $name: ok ($((SECONDS - start)) s)"
+  else
+    failed=$((failed + 1)); echo "<== $name: FAILED ($((SECONDS - start)) s)"
+  fi
 }
 finish() {
   echo "$passed passed, $failed failed"
@@ -24,99 +33,148 @@ finish() {
   exit $?
 }
 
-# ---- What the cross build and wine need, from Debian's packages ----
-install_missing() {
-  local SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    $SUDO dpkg --add-architecture i386 || return 1
-  fi
-  local packages=(cmake ninja-build g++ googletest g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386)
+# ---- What the cross builds and wine need, from Debian's packages ----
+SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
+apt_updated=0
+install_packages() {  # install_packages PACKAGE...: installs those not installed yet
   local missing=() p
-  for p in "${packages[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "installing: ${missing[*]}"
-  $SUDO apt-get update -q || return 1
+  if [ "$apt_updated" -eq 0 ]; then $SUDO apt-get update -q || return 1; apt_updated=1; fi
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
-step "install toolchain and wine" install_missing || true
-[ "$failed" -eq 0 ] || finish
-
-# ---- Build ----
-build_win32() {
-  cmake --preset win32 >/dev/null && cmake --build --preset win32 -j2
+install_toolchains() {
+  install_packages cmake ninja-build g++ googletest binutils \
+    g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+    wine wine64
 }
-step "win32 build" build_win32
+step "install toolchains and wine" install_toolchains
 [ "$failed" -eq 0 ] || finish
-dll=$build/src/QuorSMA.dll
 
-# ---- The DLL itself ----
-step "DLL export table" bash tests/exports/check_exports.sh "$dll" src/exports/export_names.txt
+# 32-bit wine is a package of the i386 architecture.  It installs on machines
+# that cannot execute it; whether it can run is found out below.
+mkdir -p "$root/build"
+wine32_note=""
+install_wine32() {
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386 && apt_updated=0 || return 1
+  fi
+  install_packages wine32:i386
+}
+install_wine32 >"$root/build/wine32-install.log" 2>&1 || wine32_note="wine32:i386 could not be installed (see build/wine32-install.log)"
 
-check_imports() {
-  # Only system DLLs: no compiler runtime (libgcc_s, libstdc++, libwinpthread)
-  # may be needed beside QuorSMA.dll.
+# ---- Can this machine execute 32-bit x86 programs? ----
+# A complete 32-bit Linux program of 93 bytes (one ELF header, one program
+# header, and exit(0) through int 0x80), run once; the kernel's answer decides.
+can_run_32bit() {
+  local probe="$root/build/probe32"
+  printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08'\
+'\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00'\
+'\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x5d\x00\x00\x00\x5d\x00\x00\x00'\
+'\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\x31\xdb\xcd\x80' >"$probe"
+  chmod +x "$probe"
+  probe_error=$("$probe" 2>&1)
+}
+run32=1
+skip32_reason=""
+if ! can_run_32bit; then
+  run32=0
+  skip32_reason="this machine cannot execute 32-bit x86 programs (a 93-byte 32-bit program failed: ${probe_error##*: })"
+elif [ -n "$wine32_note" ]; then
+  run32=0
+  skip32_reason=$wine32_note
+fi
+wine64_loader=/usr/lib/wine/wine64
+[ -x "$wine64_loader" ] || wine64_loader=$(command -v wine64 || true)
+
+# ---- Builds and the DLLs themselves ----
+build_preset() {  # build_preset PRESET
+  cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j2
+}
+check_imports() {  # check_imports DLL: only system DLLs, no compiler runtime beside QuorSMA.dll
   local imports bad
-  imports=$(objdump -p "$dll" | awk '/DLL Name:/ {print $3}')
+  imports=$(objdump -p "$1" | awk '/DLL Name:/ {print $3}')
   echo "imports: $(echo $imports)"
   bad=$(echo "$imports" | grep -viE '^(kernel32|user32|msvcrt|advapi32|ntdll|gdi32|shell32|ole32|oleaut32|ws2_32)\.dll$|^api-ms-win-' || true)
   if [ -n "$bad" ]; then echo "non-system DLLs imported: $bad"; return 1; fi
 }
-step "DLL imports only system DLLs" check_imports
-
-check_shared_section() {
-  objdump -h "$dll" | grep -A1 -E '^ +[0-9]+ SHARDATA ' | grep -q SHARED
+check_shared_section() {  # check_shared_section DLL
+  objdump -h "$1" | grep -A1 -E '^ +[0-9]+ SHARDATA ' | grep -q SHARED
 }
-step "SHARDATA is a shared section" check_shared_section
+check_machine() {  # check_machine DLL FORMAT: the DLL is built for the expected processor
+  objdump -f "$1" | grep -q "file format $2"
+}
+built=()
+for arch in win64 win32; do
+  step "$arch build" build_preset "$arch" || true
+  dll=build/$arch/src/QuorSMA.dll
+  [ -f "$dll" ] || continue
+  built+=("$arch")
+  format=pei-x86-64; [ "$arch" = win32 ] && format=pei-i386
+  step "$arch DLL is $format" check_machine "$dll" "$format"
+  step "$arch DLL export table" bash tests/exports/check_exports.sh "$dll" src/exports/export_names.txt
+  step "$arch DLL imports only system DLLs" check_imports "$dll"
+  step "$arch DLL SHARDATA is a shared section" check_shared_section "$dll"
+done
 
-# ---- wine, headless, in a prefix of its own ----
-export WINEPREFIX="$root/$build/wineprefix"
-export WINEARCH=win32
+# ---- Tests under wine, headless, each architecture in a prefix of its own ----
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono/Gecko installer prompts
 # No display: a message box can never wait for a user (wine returns at once).
 unset DISPLAY WAYLAND_DISPLAY
+wine_loader=""
+use_wine() {  # use_wine ARCH: the prefix and loader of that architecture
+  export WINEPREFIX="$root/build/$1/wineprefix"
+  if [ "$1" = win64 ]; then
+    export WINEARCH=win64 WINELOADER=$wine64_loader
+    wine_loader=$wine64_loader
+  else
+    export WINEARCH=win32
+    unset WINELOADER
+    wine_loader=wine
+  fi
+}
 run_wine() {  # run_wine TIMEOUT PROGRAM ARGS...
   local limit=$1; shift
-  timeout --kill-after=10 "$limit" wine "$@"
+  timeout --kill-after=10 "$limit" "$wine_loader" "$@"
 }
 prepare_prefix() {
   [ -f "$WINEPREFIX/system.reg" ] && return 0
-  timeout --kill-after=10 600 wineboot -i </dev/null >"$root/$build/wineboot.log" 2>&1
+  timeout --kill-after=10 600 "$wine_loader" wineboot -i </dev/null >"$WINEPREFIX.boot.log" 2>&1
+  local rc=$?
+  [ $rc -eq 0 ] || { tail -5 "$WINEPREFIX.boot.log"; return $rc; }
+  [ -f "$WINEPREFIX/system.reg" ]
 }
-step "wine prefix" prepare_prefix
-[ "$failed" -eq 0 ] || finish
-
 run_gtest() {  # run_gtest DIR PROGRAM: runs a Google Test program in DIR under wine
   local dir=$1 program=$2 log
-  log="$root/$build/$(basename "$program" .exe).log"
+  log="$WINEPREFIX.$(basename "$program" .exe).log"
   (cd "$dir" && run_wine 900 "./$program" --gtest_color=no </dev/null) >"$log" 2>&1
   local rc=$?
   grep -E '^\[( +PASSED| +FAILED|==========)|Failure$|^\[  FAILED' "$log" | head -60
   [ $rc -eq 124 ] && echo "timed out (see $log)"
   [ $rc -eq 0 ]
 }
-step "unit tests under wine" run_gtest "$build/tests" quorsma_unit_tests.exe
-step "Windows tests under wine (platform layer, DLL, processes)" run_gtest "$build/tests/windows" quorsma_windows_tests.exe
-
-# ---- Private profile: our Linux implementation against the Windows functions ----
-profile_differential() {
-  cmake --preset linux >/dev/null && cmake --build --preset linux -j2 --target qsma_profile_cases >/dev/null || return 1
-  local linux_out="$root/$build/profile-linux.txt" wine_out="$root/$build/profile-windows.txt"
-  build/linux/tests/windows/qsma_profile_cases >"$linux_out" || return 1
+linux_profile_cases=""
+profile_differential() {  # profile_differential BUILD
+  local build=$1
+  if [ -z "$linux_profile_cases" ]; then
+    cmake --preset linux >/dev/null && cmake --build --preset linux -j2 --target qsma_profile_cases >/dev/null || return 1
+    linux_profile_cases="$root/build/linux/profile-linux.txt"
+    build/linux/tests/windows/qsma_profile_cases >"$linux_profile_cases" || return 1
+  fi
+  local wine_out="$root/$build/profile-windows.txt"
   run_wine 120 "$build/tests/windows/qsma_profile_cases.exe" </dev/null | tr -d '\r' >"$wine_out" || return 1
-  echo "$(wc -l <"$linux_out") cases"
-  if ! diff -u --label linux --label windows "$linux_out" "$wine_out"; then
+  echo "$(wc -l <"$linux_profile_cases") cases"
+  if ! diff -u --label linux --label windows "$linux_profile_cases" "$wine_out"; then
     echo "the Linux private-profile functions differ from the Windows ones (above)"
     return 1
   fi
 }
-step "private-profile differential (Linux vs Windows)" profile_differential
-
-# ---- The quorsma tool on Windows: the runner and the demo on the bundled installation ----
-tool_smoke() {
-  local dir=$build/tools/quorsma out
+tool_smoke() {  # tool_smoke BUILD: the runner and the demo on the bundled installation
+  local dir=$1/tools/quorsma out
   out=$(cd "$dir" && QUORSMA_SECTION=qsma_wine_tool_$$ run_wine 120 ./quorsma.exe run \
         examples/traffic_light.il examples/conveyor.il --scans 400 --period 0 </dev/null 2>&1) || { echo "$out"; return 1; }
   echo "$out" | tr -d '\r' | tail -1
@@ -126,8 +184,32 @@ tool_smoke() {
   echo "$out" | tr -d '\r' | tail -1
   echo "$out" | grep -q "value-change lines" || { echo "$out"; return 1; }
 }
-step "quorsma tool under wine (run, demo)" tool_smoke
+wine_suites() {  # wine_suites ARCH: every suite of one build under its wine
+  local arch=$1 build=build/$1 before=$failed
+  use_wine "$arch"
+  step "$arch wine prefix" prepare_prefix
+  [ "$failed" -eq "$before" ] || return 0
+  step "$arch unit tests under wine" run_gtest "$build/tests" quorsma_unit_tests.exe
+  step "$arch Windows tests under wine (platform layer, DLL, processes)" \
+    run_gtest "$build/tests/windows" quorsma_windows_tests.exe
+  step "$arch private-profile differential (Linux vs Windows)" profile_differential "$build"
+  step "$arch quorsma tool under wine (run, demo)" tool_smoke "$build"
+  wineserver -k >/dev/null 2>&1 || true  # nothing of ours stays behind in wine
+}
 
-# Nothing of ours stays behind in wine.
-wineserver -k >/dev/null 2>&1 || true
+not_run=()
+for arch in "${built[@]}"; do
+  if [ "$arch" = win32 ] && [ "$run32" -eq 0 ]; then
+    not_run+=(win32)
+    continue
+  fi
+  if [ "$arch" = win64 ] && [ -z "$wine64_loader" ]; then
+    echo "64-bit wine is missing"; failed=$((failed + 1)); continue
+  fi
+  wine_suites "$arch"
+done
+if [ ${#not_run[@]} -gt 0 ]; then
+  echo "not run: the 32-bit Windows tests under wine (unit tests, Windows tests, private-profile differential," \
+       "quorsma tool), because $skip32_reason; the 32-bit DLL was built and checked"
+fi
 finish

@@ -42,7 +42,7 @@ for target in build/fuzz/fuzz/*_fuzz; do
 done
 
 if [ -f scripts/test-windows.sh ]; then
-  step "windows (wine)" bash scripts/test-windows.sh
+  step "windows: both DLLs, tests under wine" bash scripts/test-windows.sh
 fi
 
 echo "$passed passed, $failed failed"
