@@ -115,7 +115,7 @@ for arch in win64 win32; do
   built+=("$arch")
   format=pei-x86-64; [ "$arch" = win32 ] && format=pei-i386
   step "$arch DLL is $format" check_machine "$dll" "$format"
-  step "$arch DLL export table" bash tests/exports/check_exports.sh "$dll" src/exports/export_names.txt
+  step "$arch DLL export table" bash tests/exports/check_exports.sh "$dll" "build/$arch/export_names.txt"
   step "$arch DLL imports only system DLLs" check_imports "$dll"
   step "$arch DLL SHARDATA is a shared section" check_shared_section "$dll"
 done
