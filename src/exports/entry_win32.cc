@@ -1,23 +1,31 @@
 // Windows entry point: the attach and detach sequences run on process attach
 // and detach; thread notifications do nothing.
+//
+// The loader calls DllMain(HINSTANCE, DWORD reason, LPVOID) with the standard
+// calling convention and takes a BOOL back.  Those types are spelt here as the
+// plain types they are, so that no OS header is needed outside the platform
+// layer.
 #if defined(_WIN32)
-
-#include <windows.h>
 
 #include "exports/library.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+namespace {
+constexpr unsigned long kProcessDetach = 0;  // DLL_PROCESS_DETACH
+constexpr unsigned long kProcessAttach = 1;  // DLL_PROCESS_ATTACH
+}  // namespace
+
+extern "C" int __stdcall DllMain(void* /*instance*/, unsigned long reason, void* /*reserved*/) {
   switch (reason) {
-    case DLL_PROCESS_ATTACH:
+    case kProcessAttach:
       quorsma::exports::AttachLibrary();
       break;
-    case DLL_PROCESS_DETACH:
+    case kProcessDetach:
       quorsma::exports::DetachLibrary();
       break;
     default:
       break;
   }
-  return TRUE;
+  return 1;
 }
 
 #endif
