@@ -1,0 +1,267 @@
+// The API of `quorsma serve` against the server as a real process.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <nlohmann/json.hpp>
+
+#include <fstream>
+#include <thread>
+
+#include "serve_test_support.h"
+
+namespace quorsma::tool::http::testing {
+namespace {
+
+using nlohmann::json;
+using quorsma::testing::UniqueSectionName;
+
+json Body(const httplib::Result& result) {
+  EXPECT_TRUE(result) << "no answer";
+  return result ? json::parse(result->body, nullptr, false) : json();
+}
+
+// A device object of an answer by operand.
+json Device(const json& list, const std::string& operand) {
+  for (const json& d : list)
+    if (d.value("operand", "") == operand) return d;
+  return json();
+}
+
+// A socket to the server that the test drives by hand.
+int Connect(int port, int receive_buffer = 0) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  if (receive_buffer > 0) setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receive_buffer, sizeof receive_buffer);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  return fd;
+}
+void Send(int fd, const std::string& text) { ASSERT_EQ(write(fd, text.data(), text.size()), ssize_t(text.size())); }
+
+class ServeApiTest : public ::testing::Test {
+ protected:
+  std::string section = UniqueSectionName("serve");
+};
+
+TEST_F(ServeApiTest, ReadsValuesCommentsAndInfoWithoutSideEffects) {
+  ServeProcess server(section, {});
+  ASSERT_TRUE(server.running()) << server.output();
+  ASSERT_EQ(server.Tool({"set", "D100", "-1234"}).exit_code, 0);
+  ASSERT_EQ(server.Tool({"set", "X1F", "1"}).exit_code, 0);
+  ASSERT_EQ(server.Tool({"comment", "set", "D", "100", "시작 버튼"}).exit_code, 0);
+  auto client = server.Client();
+
+  const json info = Body(client->Get("/api/info"));
+  EXPECT_EQ(info["section"], section);
+  EXPECT_EQ(info["writes"]["allowed"], false);
+  EXPECT_EQ(info["log"]["collecting"], false);
+  EXPECT_FALSE(info["version"].get<std::string>().empty());
+  EXPECT_NE(info["configuration"].get<std::string>().find("_Configuration.ini"), std::string::npos);
+
+  const json list = Body(client->Get("/api/devices?operands=D99..D101,X1E..X1F,T0,K4X1C"));
+  ASSERT_EQ(list.size(), 7u);
+  EXPECT_EQ(Device(list, "D100")["value"], -1234);
+  EXPECT_EQ(Device(list, "D100")["comment"], "시작 버튼");
+  EXPECT_EQ(Device(list, "X1F")["value"], 1);
+  EXPECT_EQ(Device(list, "K4X1C")["value"], 8);
+  EXPECT_EQ(Device(list, "T0")["timer"]["set"], 0);
+  EXPECT_EQ(Body(client->Get("/api/comments?operands=D100"))[0]["comment"], "시작 버튼");
+
+  // Bad watch lists are refused with a reason.
+  for (const char* bad : {"", "D", "Q1", "K5", "D100..X5", "D0..D20000", "D0..D9999,D10000..D19999"}) {
+    auto result = client->Get((std::string("/api/devices?operands=") + bad).c_str());
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->status, 400) << bad;
+    EXPECT_FALSE(json::parse(result->body)["error"].get<std::string>().empty()) << bad;
+  }
+}
+
+TEST_F(ServeApiTest, RefusedWritesLeaveTheImageUnchanged) {
+  ServeProcess server(section, {"--allow-write", "D100..D110,Y0..Y7,M5"});
+  ASSERT_TRUE(server.running()) << server.output();
+  ASSERT_EQ(server.token().size(), 64u) << server.output();
+  auto client = server.Client();
+  const auto token = server.Bearer(server.token());
+  struct Case {
+    const char* name;
+    httplib::Headers headers;
+    std::string body;
+    int status;
+  };
+  const Case cases[] = {
+      {"no token", {}, R"([{"operand":"D100","value":5}])", 403},
+      {"wrong token", server.Bearer(server.token() + "0"), R"([{"operand":"D100","value":5}])", 403},
+      {"token of other length", server.Bearer("abc"), R"([{"operand":"D100","value":5}])", 403},
+      {"outside the ranges, after a good item", token, R"([{"operand":"D100","value":5},{"operand":"D111","value":1}])", 403},
+      {"bit suffix outside", token, R"([{"operand":"D100","value":5},{"operand":"D99.1","value":1}])", 403},
+      {"read-only device", token, R"([{"operand":"D100","value":5},{"operand":"T0","value":1}])", 400},
+      {"bad operand", token, R"([{"operand":"D100","value":5},{"operand":"D1x","value":1}])", 400},
+      {"bit value 2", token, R"([{"operand":"D100","value":5},{"operand":"Y1","value":2}])", 400},
+      {"value beyond 32 bits", token, R"([{"operand":"D100","value":4294967296}])", 400},
+      {"value not a number", token, R"([{"operand":"D100","value":"5"}])", 400},
+      {"fraction", token, R"([{"operand":"D100","value":1.5}])", 400},
+      {"not JSON", token, "D100=5", 400},
+      {"not a list", token, R"({"operand":"D100","value":5})", 400},
+      {"empty list", token, "[]", 400},
+  };
+  for (const Case& c : cases) {
+    auto result = client->Post("/api/devices", c.headers, c.body, "application/json");
+    ASSERT_TRUE(result) << c.name;
+    EXPECT_EQ(result->status, c.status) << c.name << ": " << result->body;
+    EXPECT_TRUE(json::parse(result->body).contains("error")) << c.name;
+  }
+  EXPECT_EQ(Body(client->Get("/api/devices?operands=D100"))[0]["value"], 0);
+
+  // A good batch is written whole, through the library, and answered with
+  // the values now held; an index register resolves to the cell it reaches.
+  ASSERT_EQ(server.Tool({"set", "Z1", "3"}).exit_code, 0);
+  const json written = Body(client->Post(
+      "/api/devices", token, R"([{"operand":"D100","value":-5},{"operand":"Y7","value":true},{"operand":"D100Z1","value":9}])",
+      "application/json"));
+  ASSERT_EQ(written.size(), 3u) << written.dump();
+  EXPECT_EQ(written[2]["operand"], "D103");
+  const ChildResult get = server.Tool({"get", "D100", "Y7", "D103"});
+  EXPECT_NE(get.out.find("-5"), std::string::npos) << get.out;
+  EXPECT_EQ(Device(Body(client->Get("/api/devices?operands=Y7,D103")), "D103")["value"], 9);
+  // With Z1 = 11 the same operand reaches D111, which is refused.
+  ASSERT_EQ(server.Tool({"set", "Z1", "11"}).exit_code, 0);
+  EXPECT_EQ(client->Post("/api/devices", token, R"([{"operand":"D100Z1","value":1}])", "application/json")->status, 403);
+}
+
+TEST_F(ServeApiTest, CommentsNeedTheTokenAndTextThatCp949Holds) {
+  ServeProcess server(section, {"--allow-write", "D100"});
+  ASSERT_TRUE(server.running()) << server.output();
+  auto client = server.Client();
+  const auto token = server.Bearer(server.token());
+  EXPECT_EQ(client->Put("/api/comments", R"([{"operand":"D100","comment":"x"}])", "application/json")->status, 403);
+  EXPECT_EQ(client->Put("/api/comments", token, R"([{"operand":"D101","comment":"x"}])", "application/json")->status,
+            403);
+  for (const std::string& bad : std::vector<std::string>{"\"😀\"", "\"a\\nb\"", "\"" + std::string(128, '\xEA') + "\""}) {
+    const std::string body = R"([{"operand":"D100","comment":)" + bad + "}]";
+    EXPECT_EQ(client->Put("/api/comments", token, body, "application/json")->status, 400) << bad;
+  }
+  std::string long_korean;
+  for (int i = 0; i < 128; ++i) long_korean += "가";  // 256 bytes in CP949
+  EXPECT_EQ(client->Put("/api/comments", token, R"([{"operand":"D100","comment":")" + long_korean + "\"}]",
+                        "application/json")->status,
+            400);
+  const json set =
+      Body(client->Put("/api/comments", token, R"([{"operand":"D100","comment":"정지 버튼"}])", "application/json"));
+  ASSERT_EQ(set.size(), 1u) << set.dump();
+  EXPECT_EQ(set[0]["comment"], "정지 버튼");
+  EXPECT_NE(server.Tool({"comment", "get", "D100"}).out.find("정지 버튼"), std::string::npos);
+}
+
+TEST_F(ServeApiTest, TokenFileAndRefusedOptions) {
+  const std::string path = ::testing::TempDir() + "/" + section + ".token";
+  std::ofstream(path) << "s3cret\r\nsecond line\n";
+  {
+    ServeProcess server(section, {"--allow-write", "D0", "--token-file", path});
+    ASSERT_TRUE(server.running()) << server.output();
+    EXPECT_EQ(server.output().find("s3cret"), std::string::npos) << "the file's token is not printed";
+    auto client = server.Client();
+    EXPECT_EQ(client->Post("/api/devices", server.Bearer("s3cret"), R"([{"operand":"D0","value":1}])",
+                           "application/json")->status,
+              200);
+  }
+  // Without --allow-write no token opens writes.
+  {
+    ServeProcess server(section, {"--token-file", path});
+    ASSERT_TRUE(server.running()) << server.output();
+    EXPECT_EQ(server.Client()->Post("/api/devices", server.Bearer("s3cret"), R"([{"operand":"D0","value":1}])",
+                                    "application/json")->status,
+              403);
+  }
+  std::ofstream(path) << "\n";
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--token-file", path}, {"--allow-write", "D0..X1"}, {"--listen", "127.0.0.1"}, {"--interval", "0"}}) {
+    std::vector<std::string> all = {"serve"};
+    all.insert(all.end(), args.begin(), args.end());
+    const ChildResult result = quorsma::testing::RunChild(QSMA_TEST_TOOL, all, {{"QUORSMA_SECTION", section}});
+    EXPECT_NE(result.exit_code, 0) << args[0];
+    EXPECT_FALSE(result.err.empty()) << args[0];
+  }
+  std::remove(path.c_str());
+}
+
+TEST_F(ServeApiTest, BoundsHostsAndNoCrossOriginHeaders) {
+  ServeProcess server(section, {"--allow-write", "D0", "--token-file", "/dev/null"});
+  // An empty token file refuses to start.
+  EXPECT_FALSE(server.running());
+  ServeProcess open(section + "b", {});
+  ASSERT_TRUE(open.running()) << open.output();
+  auto client = open.Client();
+  EXPECT_EQ(client->Get(("/api/devices?operands=" + std::string(8100, 'D')).c_str())->status, 414);
+  EXPECT_EQ(client->Post("/api/devices", std::string(2 << 20, '['), "application/json")->status, 413);
+  EXPECT_EQ(client->Get("/api/info", {{"Host", "example.com"}})->status, 403);
+  EXPECT_EQ(client->Get("/api/info", {{"Host", "localhost:80"}})->status, 200);
+  auto page = client->Get("/", {{"Origin", "http://example.com"}});
+  ASSERT_TRUE(page);
+  EXPECT_EQ(page->status, 200);
+  EXPECT_NE(page->body.find("<table"), std::string::npos);
+  EXPECT_NE(page->get_header_value("Content-Type").find("text/html"), std::string::npos);
+  for (const auto& header : page->headers) EXPECT_NE(header.first.rfind("Access-Control-", 0), 0u) << header.first;
+  auto options = client->Options("/api/devices");
+  ASSERT_TRUE(options);
+  EXPECT_FALSE(options->has_header("Access-Control-Allow-Origin"));
+}
+
+TEST_F(ServeApiTest, EventsDeliverChangesAndCollectedLines) {
+  ServeProcess server(section, {"--collect", "--interval", "50"});
+  ASSERT_TRUE(server.running()) << server.output();
+  // The collector lock is held: a second collector is refused.
+  const ChildResult log = server.Tool({"log", "--seconds", "1"});
+  EXPECT_NE(log.exit_code, 0);
+  EXPECT_NE(log.err.find("another collector is running"), std::string::npos) << log.err;
+  ASSERT_NE(server.Child({"log-on"}).exit_code, -1);
+
+  auto client = server.Client();
+  std::string stream;
+  bool set = false, changed = false, logged = false;
+  auto result = client->Get("/api/events?operands=D100,Y0", [&](const char* data, size_t length) {
+    stream.append(data, length);
+    if (!set && stream.find("event: values") != std::string::npos) {
+      set = true;
+      EXPECT_EQ(server.Tool({"set", "D100", "77"}).exit_code, 0);
+    }
+    changed = changed || stream.find("event: change\ndata: [{\"operand\":\"D100\",\"value\":77") != std::string::npos;
+    logged = logged || stream.find("event: log\ndata: {") != std::string::npos;
+    return !(changed && logged);
+  });
+  EXPECT_TRUE(changed) << stream;
+  EXPECT_TRUE(logged) << stream;
+}
+
+TEST_F(ServeApiTest, StalledClientsDoNotHoldOthersAndSignalsStopCleanly) {
+  ServeProcess server(section, {});
+  ASSERT_TRUE(server.running()) << server.output();
+  std::vector<int> sockets;
+  // Clients that never finish their request...
+  for (int i = 0; i < 10; ++i) {
+    sockets.push_back(Connect(server.port()));
+    Send(sockets.back(), "GET /api/info HTTP/1.1\r\nHost: 127.0.0.1\r\n");
+  }
+  // ...and event streams that never read what they asked for.
+  for (int i = 0; i < 3; ++i) {
+    sockets.push_back(Connect(server.port(), 4096));
+    Send(sockets.back(), "GET /api/events?operands=D0..D9999 HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  auto client = server.Client(3);
+  for (int i = 0; i < 5; ++i) {
+    auto result = client->Get("/api/devices?operands=D0..D99");
+    ASSERT_TRUE(result) << "request " << i << " went unanswered";
+    EXPECT_EQ(result->status, 200);
+  }
+  const ChildResult stopped = server.Stop(SIGINT);
+  EXPECT_EQ(stopped.exit_code, 0) << stopped.err;
+  EXPECT_NE(stopped.out.find("stopped"), std::string::npos);
+  for (int fd : sockets) close(fd);
+}
+
+}  // namespace
+}  // namespace quorsma::tool::http::testing

@@ -1,0 +1,142 @@
+#include "device_requests.h"
+
+#include <limits>
+
+#include "server_limits.h"
+#include "text_encoding.h"
+
+namespace quorsma::tool::http {
+namespace {
+
+constexpr std::size_t kCommentMaxBytes = 255;
+
+Refusal Bad(std::string reason) { return Refusal{400, std::move(reason)}; }
+
+std::optional<Refusal> CheckShape(const nlohmann::json& body, const char* example) {
+  if (!body.is_array()) return Bad(std::string("the body is a JSON array such as ") + example);
+  if (body.empty()) return Bad("the list is empty");
+  if (body.size() > kMaxRequestDevices)
+    return Bad("at most " + std::to_string(kMaxRequestDevices) + " items in one request, not " +
+               std::to_string(body.size()));
+  return std::nullopt;
+}
+
+std::string Item(std::size_t index) { return "item " + std::to_string(index + 1) + ": "; }
+
+// The "operand" member of an item, or a refusal.
+std::optional<Refusal> OperandOf(const nlohmann::json& item, std::size_t index, std::string* text) {
+  if (!item.is_object()) return Bad(Item(index) + "an object with \"operand\"");
+  const auto member = item.find("operand");
+  if (member == item.end() || !member->is_string()) return Bad(Item(index) + "\"operand\" is missing or not a string");
+  *text = member->get<std::string>();
+  return std::nullopt;
+}
+
+bool IsBitTarget(const Operand& op) { return op.bit >= 0 || IsBitDevice(op.device); }
+
+std::optional<Refusal> ValueOf(const nlohmann::json& item, std::size_t index, const std::string& operand, bool bit,
+                               int32_t* value) {
+  const auto member = item.find("value");
+  if (member == item.end()) return Bad(Item(index) + "\"value\" is missing");
+  if (member->is_boolean()) {
+    if (!bit) return Bad(Item(index) + operand + " is a register: the value is an integer");
+    *value = member->get<bool>() ? 1 : 0;
+    return std::nullopt;
+  }
+  if (!member->is_number_integer())
+    return Bad(Item(index) + "the value of " + operand + " is not an integer");
+  const bool fits = member->is_number_unsigned()
+                        ? member->get<uint64_t>() <= static_cast<uint64_t>(std::numeric_limits<int32_t>::max())
+                        : member->get<int64_t>() >= std::numeric_limits<int32_t>::min() &&
+                              member->get<int64_t>() <= std::numeric_limits<int32_t>::max();
+  if (!fits) return Bad(Item(index) + "the value of " + operand + " is beyond 32 bits");
+  const int64_t v = member->get<int64_t>();
+  if (bit && v != 0 && v != 1) return Bad(Item(index) + operand + " is a bit: the value is 0 or 1");
+  *value = static_cast<int32_t>(v);
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<Refusal> ParseWatchList(std::string_view text, std::vector<Operand>* out) {
+  if (text.empty()) return Bad("operands=LIST is needed, such as operands=D100..D120,X0..X1F,T0");
+  std::vector<RangeItem> items;
+  std::string reason;
+  if (!ParseRangeList(text, RangeOptions{}, &items, &reason)) return Bad(reason);
+  std::size_t count = 0;
+  for (const RangeItem& item : items) count += item.kind == RangeItem::Kind::kRange ? item.range.Count() : 1;
+  if (count > kMaxRequestDevices)
+    return Bad("at most " + std::to_string(kMaxRequestDevices) + " devices in one request, not " +
+               std::to_string(count));
+  std::vector<Operand> operands;
+  operands.reserve(count);
+  for (const std::string& operand : ExpandOperands(items)) {
+    Operand op;
+    if (!CheckOperand(operand, Role::kMonitor, &op, &reason)) return Bad("'" + operand + "': " + reason);
+    operands.push_back(op);
+  }
+  *out = std::move(operands);
+  return std::nullopt;
+}
+
+std::optional<Refusal> PlanDeviceWrites(const nlohmann::json& body, const DeviceSet& allowed,
+                                        const MH_SHARED_STRUCTURE* image, std::vector<DeviceWrite>* plan) {
+  if (auto refusal = CheckShape(body, "[{\"operand\":\"D100\",\"value\":5}]")) return refusal;
+  std::vector<DeviceWrite> writes;
+  writes.reserve(body.size());
+  for (std::size_t i = 0; i < body.size(); ++i) {
+    const nlohmann::json& item = body[i];
+    std::string text, reason;
+    if (auto refusal = OperandOf(item, i, &text)) return refusal;
+    Operand op;
+    if (!CheckOperand(text, Role::kWrite, &op, &reason)) return Bad(Item(i) + "operand '" + text + "': " + reason);
+    const int32_t z = op.index_register >= 0 ? image->Z[op.index_register] : 0;
+    const DeviceRange cells = CellsOf(op, z);
+    if (cells.first < 0 || cells.last >= AreaCount(cells.device))
+      return Bad(Item(i) + "'" + text + "' with Z" + std::to_string(op.index_register) + " = " + std::to_string(z) +
+                 " lies outside the " + cells.device + " area");
+    // The write goes to the cell that was checked, even if the index
+    // register changes meanwhile.
+    const std::string target = op.index_register >= 0 ? DeviceText(cells.device, cells.first) : OperandText(op);
+    if (!allowed.Contains(cells)) return Refusal{403, Item(i) + target + " is outside the devices this server may write"};
+    DeviceWrite write{target, 0};
+    if (auto refusal = ValueOf(item, i, target, IsBitTarget(op), &write.value)) return refusal;
+    writes.push_back(std::move(write));
+  }
+  *plan = std::move(writes);
+  return std::nullopt;
+}
+
+std::optional<Refusal> PlanCommentWrites(const nlohmann::json& body, const DeviceSet& allowed,
+                                         std::vector<CommentWrite>* plan) {
+  if (auto refusal = CheckShape(body, "[{\"operand\":\"D100\",\"comment\":\"text\"}]")) return refusal;
+  std::vector<CommentWrite> writes;
+  writes.reserve(body.size());
+  for (std::size_t i = 0; i < body.size(); ++i) {
+    const nlohmann::json& item = body[i];
+    std::string text, reason;
+    if (auto refusal = OperandOf(item, i, &text)) return refusal;
+    Operand op;
+    if (!CheckOperand(text, Role::kComment, &op, &reason)) return Bad(Item(i) + "operand '" + text + "': " + reason);
+    if (!op.IsPlainDevice()) return Bad(Item(i) + "'" + text + "': a comment belongs to a plain device");
+    const std::string operand = OperandText(op);
+    if (!allowed.Contains(op.device, op.number))
+      return Refusal{403, Item(i) + operand + " is outside the devices this server may write"};
+    const auto member = item.find("comment");
+    if (member == item.end() || !member->is_string()) return Bad(Item(i) + "\"comment\" is missing or not a string");
+    const std::string utf8 = member->get<std::string>();
+    for (unsigned char c : utf8)
+      if (c < 0x20 || c == 0x7F) return Bad(Item(i) + "the comment of " + operand + " holds a control character");
+    CommentWrite write{operand, op.device, static_cast<int32_t>(op.number), {}};
+    if (!Utf8ToCp949(utf8, &write.cp949))
+      return Bad(Item(i) + "the comment of " + operand + " holds characters that CP949 cannot store");
+    if (write.cp949.size() > kCommentMaxBytes)
+      return Bad(Item(i) + "the comment of " + operand + " takes " + std::to_string(write.cp949.size()) +
+                 " bytes in CP949; at most 255");
+    writes.push_back(std::move(write));
+  }
+  *plan = std::move(writes);
+  return std::nullopt;
+}
+
+}  // namespace quorsma::tool::http
