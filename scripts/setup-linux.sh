@@ -3,7 +3,8 @@
 # Debian's packages, when missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
-          clang libclang-rt-14-dev binutils pkg-config libmodbus-dev mbpoll)
+          clang libclang-rt-14-dev binutils pkg-config libmodbus-dev mbpoll
+          libcpp-httplib-dev nlohmann-json3-dev chromium fonts-nanum python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
