@@ -157,6 +157,7 @@ def main():
 
         subprocess.run([options.child, "log-on"], env=env, capture_output=True, timeout=TIMEOUT, check=True)
         run(options.tool, ["set", "D100", "4321"], env)
+        run(options.tool, ["set", "D101", "0"], env)  # retentive: it may hold 77 from an earlier run
         run(options.tool, ["set", "Y1", "1"], env)
         run(options.tool, ["comment", "set", "D", "100", "시작 버튼"], env)
         run(options.tool, ["comment", "set", "Y", "1", "운전 램프"], env)
