@@ -18,6 +18,7 @@ void AddCommentCommand(CLI::App& app, int* exit_code);
 void AddInfoCommand(CLI::App& app, int* exit_code);
 void AddDemoCommand(CLI::App& app, int* exit_code);
 void AddModbusCommand(CLI::App& app, int* exit_code);  // modbus/
+void AddServeCommand(CLI::App& app, int* exit_code);   // http/
 
 // Shared by the commands.
 // The image of this process, or null after printing why it is missing.

@@ -5,9 +5,6 @@
 #include <cstdio>
 
 #include "commands.h"
-#if defined(QUORSMA_WITH_HTTP)
-#include "serve_command.h"
-#endif
 
 int main(int argc, char** argv) {
   CLI::App app{"quorsma: run ladder programs on, watch and edit the soft-PLC device memory of this machine"};
@@ -20,11 +17,7 @@ int main(int argc, char** argv) {
   quorsma::tool::AddInfoCommand(app, &exit_code);
   quorsma::tool::AddDemoCommand(app, &exit_code);
   quorsma::tool::AddModbusCommand(app, &exit_code);
-#if defined(QUORSMA_WITH_HTTP)
   quorsma::tool::AddServeCommand(app, &exit_code);
-#else
-  app.footer("quorsma serve (HTTP) is built on Linux only.");
-#endif
   CLI11_PARSE(app, argc, argv);
   std::fflush(stdout);
   return exit_code;

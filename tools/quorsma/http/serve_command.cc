@@ -1,6 +1,6 @@
 // quorsma serve: holds the section and serves the page and the API until
 // SIGINT or SIGTERM.
-#include "serve_command.h"
+#include "commands.h"
 
 #include <atomic>
 #include <chrono>
