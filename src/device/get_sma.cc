@@ -20,6 +20,9 @@ namespace {
 // The largest digit read: 8 digits of 4 relays make a 32-bit value.
 constexpr int32_t kMaxDigits = 8;
 
+// What a G text reads as: the character code of G.
+constexpr int32_t kGTextValue = 'G';
+
 // The cell of device `first` number n in the plain form; S is the step relay
 // here (SM is read apart).
 inline int32_t ReadNumbered(const Context& context, char first, int32_t n) {
@@ -187,7 +190,10 @@ int32_t ReadIndexed(const Context& context, const char* operand, const OperandSh
       return first == 'D' ? ReadRegister<config::CheckD>(context, image.D, n, z, bit_form, bit)
                           : ReadRegister<config::CheckW>(context, image.W, n, z, bit_form, bit);
     }
-    case 'G': return 'G';
+    // A G text (the unit-buffer form of other installations) has no area
+    // here; readers have always been given the character code of G for it,
+    // and programs compare against that value.
+    case 'G': return kGTextValue;
     default:
       if (n != 0) TraceOperand<text::kFmtTraceGetSma>(context, operand);
       return 0;

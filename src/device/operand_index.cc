@@ -14,6 +14,11 @@ namespace {
 // Index registers above Z20 are unusual enough to be worth a message.
 constexpr int32_t kUsualIndexRegisters = 20;
 
+// A D register with a bit suffix is named only when the full stop follows a
+// register number of at most five characters (D12345.1); a later full stop
+// makes GetIndex report 0.
+constexpr int32_t kLastRegisterDotPosition = 5;
+
 OperandIndex Named(int32_t index, const OperandShape& shape) {
   OperandIndex r;
   r.value = index;
@@ -96,7 +101,7 @@ OperandIndex ResolveIndex(const Context& context, const char* operand) {
       // stop at position 1 to 5 and ignores an index register; the cell is
       // the register that GetSma reads: n, plus the index register if any.
       OperandIndex r = Named(n, shape);
-      if (shape.last_dot > 5) r.value = 0;
+      if (shape.last_dot > kLastRegisterDotPosition) r.value = 0;
       if (shape.last_z != 0) r.cell = IndexedCell(context, operand, n, shape);
       return r;
     }

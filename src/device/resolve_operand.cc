@@ -55,7 +55,9 @@ int32_t ResolveOP(const Context& context, const char* operand, ResolvedOperand* 
     } else {
       r.hasIndex = 1;
     }
-    char(&field)[11] = constant ? r.constText : r.indexText;
+    // constText and indexText are the same size, so one reference serves both.
+    static_assert(sizeof(r.constText) == sizeof(r.indexText));
+    char(&field)[sizeof(r.constText)] = constant ? r.constText : r.indexText;
     std::size_t end = 1;
     while (operand[end] != '\0' && !IsUpper(operand[end])) ++end;
     const std::size_t count = end - 1;

@@ -27,7 +27,10 @@ namespace {
 
 constexpr std::size_t kJoinedLimit = 63;  // characters of the joined text
 constexpr std::size_t kFieldLimit = 15;   // characters of a number field
-constexpr int32_t kHighestStart = 131071;
+// The highest start number that passes the range check: the count of M, so
+// that a start of M131071 (one past the last relay) reaches the run-end check
+// and its message rather than the start's.
+constexpr int32_t kHighestStart = kLargeArea;
 
 bool IsBlank(char ch) { return ch == ' ' || (ch >= '\t' && ch <= '\r'); }
 
