@@ -50,9 +50,9 @@ class ServeApiTest : public ::testing::Test {
 TEST_F(ServeApiTest, ReadsValuesCommentsAndInfoWithoutSideEffects) {
   ServeProcess server(section, {});
   ASSERT_TRUE(server.running()) << server.output();
-  ASSERT_EQ(server.Tool({"set", "D100", "-1234"}).exit_code, 0);
+  ASSERT_EQ(server.Tool({"set", "W100", "-1234"}).exit_code, 0);
   ASSERT_EQ(server.Tool({"set", "X1F", "1"}).exit_code, 0);
-  ASSERT_EQ(server.Tool({"comment", "set", "D", "100", "시작 버튼"}).exit_code, 0);
+  ASSERT_EQ(server.Tool({"comment", "set", "W", "100", "시작 버튼"}).exit_code, 0);
   auto client = server.Client();
 
   const json info = Body(client->Get("/api/info"));
@@ -62,14 +62,14 @@ TEST_F(ServeApiTest, ReadsValuesCommentsAndInfoWithoutSideEffects) {
   EXPECT_FALSE(info["version"].get<std::string>().empty());
   EXPECT_NE(info["configuration"].get<std::string>().find("_Configuration.ini"), std::string::npos);
 
-  const json list = Body(client->Get("/api/devices?operands=D99..D101,X1E..X1F,T0,K4X1C"));
+  const json list = Body(client->Get("/api/devices?operands=W0FF..W101,X1E..X1F,T0,K4X1C"));
   ASSERT_EQ(list.size(), 7u);
-  EXPECT_EQ(Device(list, "D100")["value"], -1234);
-  EXPECT_EQ(Device(list, "D100")["comment"], "시작 버튼");
+  EXPECT_EQ(Device(list, "W100")["value"], -1234);
+  EXPECT_EQ(Device(list, "W100")["comment"], "시작 버튼");
   EXPECT_EQ(Device(list, "X1F")["value"], 1);
   EXPECT_EQ(Device(list, "K4X1C")["value"], 8);
   EXPECT_EQ(Device(list, "T0")["timer"]["set"], 0);
-  EXPECT_EQ(Body(client->Get("/api/comments?operands=D100"))[0]["comment"], "시작 버튼");
+  EXPECT_EQ(Body(client->Get("/api/comments?operands=W100"))[0]["comment"], "시작 버튼");
 
   // Bad watch lists are refused with a reason.
   for (const char* bad : {"", "D", "Q1", "K5", "D100..X5", "D0..D20000", "D0..D9999,D10000..D19999"}) {
@@ -81,7 +81,7 @@ TEST_F(ServeApiTest, ReadsValuesCommentsAndInfoWithoutSideEffects) {
 }
 
 TEST_F(ServeApiTest, RefusedWritesLeaveTheImageUnchanged) {
-  ServeProcess server(section, {"--allow-write", "D100..D110,Y0..Y7,M5"});
+  ServeProcess server(section, {"--allow-write", "W100..W10F,Y0..Y7,M5"});
   ASSERT_TRUE(server.running()) << server.output();
   ASSERT_EQ(server.token().size(), 64u) << server.output();
   auto client = server.Client();
@@ -93,45 +93,45 @@ TEST_F(ServeApiTest, RefusedWritesLeaveTheImageUnchanged) {
     int status;
   };
   const Case cases[] = {
-      {"no token", {}, R"([{"operand":"D100","value":5}])", 403},
-      {"wrong token", server.Bearer(server.token() + "0"), R"([{"operand":"D100","value":5}])", 403},
-      {"token of other length", server.Bearer("abc"), R"([{"operand":"D100","value":5}])", 403},
-      {"outside the ranges, after a good item", token, R"([{"operand":"D100","value":5},{"operand":"D111","value":1}])", 403},
-      {"bit suffix outside", token, R"([{"operand":"D100","value":5},{"operand":"D99.1","value":1}])", 403},
-      {"read-only device", token, R"([{"operand":"D100","value":5},{"operand":"T0","value":1}])", 400},
-      {"bad operand", token, R"([{"operand":"D100","value":5},{"operand":"D1x","value":1}])", 400},
-      {"bit value 2", token, R"([{"operand":"D100","value":5},{"operand":"Y1","value":2}])", 400},
-      {"value beyond 32 bits", token, R"([{"operand":"D100","value":4294967296}])", 400},
-      {"value not a number", token, R"([{"operand":"D100","value":"5"}])", 400},
-      {"fraction", token, R"([{"operand":"D100","value":1.5}])", 400},
-      {"not JSON", token, "D100=5", 400},
-      {"not a list", token, R"({"operand":"D100","value":5})", 400},
+      {"no token", {}, R"([{"operand":"W100","value":5}])", 403},
+      {"wrong token", server.Bearer(server.token() + "0"), R"([{"operand":"W100","value":5}])", 403},
+      {"token of other length", server.Bearer("abc"), R"([{"operand":"W100","value":5}])", 403},
+      {"outside the ranges, after a good item", token, R"([{"operand":"W100","value":5},{"operand":"W110","value":1}])", 403},
+      {"bit suffix outside", token, R"([{"operand":"W100","value":5},{"operand":"WFF.1","value":1}])", 403},
+      {"read-only device", token, R"([{"operand":"W100","value":5},{"operand":"T0","value":1}])", 400},
+      {"bad operand", token, R"([{"operand":"W100","value":5},{"operand":"W1G","value":1}])", 400},
+      {"bit value 2", token, R"([{"operand":"W100","value":5},{"operand":"Y1","value":2}])", 400},
+      {"value beyond 32 bits", token, R"([{"operand":"W100","value":4294967296}])", 400},
+      {"value not a number", token, R"([{"operand":"W100","value":"5"}])", 400},
+      {"fraction", token, R"([{"operand":"W100","value":1.5}])", 400},
+      {"not JSON", token, "W100=5", 400},
+      {"not a list", token, R"({"operand":"W100","value":5})", 400},
       {"empty list", token, "[]", 400},
   };
-  // Retentive registers keep values from earlier runs: compare with the start.
-  const json before = Body(client->Get("/api/devices?operands=D100..D110,Y0..Y7"));
+  // Compared with the values at the start, whatever earlier tests left.
+  const json before = Body(client->Get("/api/devices?operands=W100..W10F,Y0..Y7"));
   for (const Case& c : cases) {
     auto result = client->Post("/api/devices", c.headers, c.body, "application/json");
     ASSERT_TRUE(result) << c.name;
     EXPECT_EQ(result->status, c.status) << c.name << ": " << result->body;
     EXPECT_TRUE(json::parse(result->body).contains("error")) << c.name;
   }
-  EXPECT_EQ(Body(client->Get("/api/devices?operands=D100..D110,Y0..Y7")), before);
+  EXPECT_EQ(Body(client->Get("/api/devices?operands=W100..W10F,Y0..Y7")), before);
 
   // A good batch is written whole, through the library, and answered with
   // the values now held; an index register resolves to the cell it reaches.
   ASSERT_EQ(server.Tool({"set", "Z1", "3"}).exit_code, 0);
   const json written = Body(client->Post(
-      "/api/devices", token, R"([{"operand":"D100","value":-5},{"operand":"Y7","value":true},{"operand":"D100Z1","value":9}])",
+      "/api/devices", token, R"([{"operand":"W100","value":-5},{"operand":"Y7","value":true},{"operand":"W100Z1","value":9}])",
       "application/json"));
   ASSERT_EQ(written.size(), 3u) << written.dump();
-  EXPECT_EQ(written[2]["operand"], "D103");
-  const ChildResult get = server.Tool({"get", "D100", "Y7", "D103"});
+  EXPECT_EQ(written[2]["operand"], "W103");
+  const ChildResult get = server.Tool({"get", "W100", "Y7", "W103"});
   EXPECT_NE(get.out.find("-5"), std::string::npos) << get.out;
-  EXPECT_EQ(Device(Body(client->Get("/api/devices?operands=Y7,D103")), "D103")["value"], 9);
-  // With Z1 = 11 the same operand reaches D111, which is refused.
-  ASSERT_EQ(server.Tool({"set", "Z1", "11"}).exit_code, 0);
-  EXPECT_EQ(client->Post("/api/devices", token, R"([{"operand":"D100Z1","value":1}])", "application/json")->status, 403);
+  EXPECT_EQ(Device(Body(client->Get("/api/devices?operands=Y7,W103")), "W103")["value"], 9);
+  // With Z1 = 16 the same operand reaches W110, which is refused.
+  ASSERT_EQ(server.Tool({"set", "Z1", "16"}).exit_code, 0);
+  EXPECT_EQ(client->Post("/api/devices", token, R"([{"operand":"W100Z1","value":1}])", "application/json")->status, 403);
 }
 
 TEST_F(ServeApiTest, CommentsNeedTheTokenAndTextThatCp949Holds) {
@@ -219,18 +219,20 @@ TEST_F(ServeApiTest, EventsDeliverChangesAndCollectedLines) {
   const ChildResult second = server.Tool({"serve", "--listen", "127.0.0.1:0", "--collect"});
   EXPECT_EQ(second.exit_code, 1);
   EXPECT_NE(second.err.find("another collector is running"), std::string::npos) << second.err;
+  // Logging on: changed link registers give lines (and, unlike data
+  // registers, are never saved to the installation's retentive file).
   ASSERT_NE(server.Child({"log-on"}).exit_code, -1);
 
   auto client = server.Client();
   std::string stream;
   bool set = false, changed = false, logged = false;
-  auto result = client->Get("/api/events?operands=D100,Y0", [&](const char* data, size_t length) {
+  auto result = client->Get("/api/events?operands=W100,Y0", [&](const char* data, size_t length) {
     stream.append(data, length);
     if (!set && stream.find("event: values") != std::string::npos) {
       set = true;
-      EXPECT_EQ(server.Tool({"set", "D100", "77"}).exit_code, 0);
+      EXPECT_EQ(server.Tool({"set", "W100", "77"}).exit_code, 0);
     }
-    changed = changed || stream.find("event: change\ndata: [{\"operand\":\"D100\",\"value\":77") != std::string::npos;
+    changed = changed || stream.find("event: change\ndata: [{\"operand\":\"W100\",\"value\":77") != std::string::npos;
     logged = logged || stream.find("event: log\ndata: {") != std::string::npos;
     return !(changed && logged);
   });

@@ -159,6 +159,7 @@ def main():
         run(options.tool, ["set", "D100", "4321"], env)
         run(options.tool, ["set", "D101", "0"], env)  # retentive: it may hold 77 from an earlier run
         run(options.tool, ["set", "Y1", "1"], env)
+        run(options.tool, ["set", "Y2", "0"], env)
         run(options.tool, ["comment", "set", "D", "100", "시작 버튼"], env)
         run(options.tool, ["comment", "set", "Y", "1", "운전 램프"], env)
 
@@ -201,6 +202,13 @@ def main():
         wait_for("D101 = 77 on the page",
                  lambda: json.loads(tools.evaluate(ROWS))[1]["value"] == "77")
         wait_for("a value-change line", lambda: tools.evaluate("document.getElementById('log').textContent"))
+        # Writing from the page with the token of the link: a click on a lamp
+        # switches it, through the API.
+        tools.evaluate("document.querySelector('tr[data-operand=\"Y2\"] td.value').click()")
+        wait_for("Y2 switched on from the page", lambda: json.loads(tools.evaluate(ROWS))[6]["lamp"])
+        with urllib.request.urlopen(f"{url}api/devices?operands=Y2", timeout=TIMEOUT) as answer:
+            if json.load(answer)[0]["value"] != 1:
+                raise Failure("the click did not write Y2")
         # The hex toggle.
         tools.evaluate("document.getElementById('hex').click()")
         hex_value = json.loads(tools.evaluate(ROWS))[0]["value"]

@@ -91,6 +91,8 @@ int Serve(const ServeArgs& args) {
 
   const std::string host = address.host.find(':') != std::string::npos ? "[" + address.host + "]" : address.host;
   const std::string url = "http://" + host + ":" + std::to_string(port) + "/";
+  // Signals that come once the address is printed stop the server cleanly.
+  InstallStopHandler();
   std::printf("quorsma: serving section %s at %s\n", config.section.c_str(), url.c_str());
   if (!config.writes_allowed) {
     std::printf("quorsma: writes are off (--allow-write RANGES allows them)\n");
@@ -107,13 +109,16 @@ int Serve(const ServeArgs& args) {
   std::printf("quorsma: Ctrl-C ends\n");
   std::fflush(stdout);
 
-  InstallStopHandler();
   std::atomic<bool> stop{false};
   std::thread collector;
   if (config.collect) collector = std::thread(Collect, image, &feed, &stop);
+  // A stop request may come before the server has started to listen, when
+  // stopping it does nothing yet: ask again until it has ended.
   std::thread watcher([&] {
-    while (!StopRequested() && !stop.load()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    server.Stop();
+    while (!stop.load()) {
+      if (StopRequested()) server.Stop();
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
   });
   const bool served = server.Run();
   stop = true;
