@@ -15,6 +15,13 @@
 #include <stddef.h>
 #include <stdint.h>
 
+/* The library's version (the build checks that it agrees with the project's).
+ * The major number is the Linux SONAME: libQuorSMA.so.1. */
+#define QUORSMA_VERSION_MAJOR 1
+#define QUORSMA_VERSION_MINOR 0
+#define QUORSMA_VERSION_PATCH 0
+#define QUORSMA_VERSION_STRING "1.0.0"
+
 /* Calling conventions: the standard Windows convention for every export
  * (undecorated names come from the module definition file), the C convention
  * for the two comment editors and for the sink callbacks. */

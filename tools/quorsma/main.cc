@@ -5,10 +5,12 @@
 #include <cstdio>
 
 #include "commands.h"
+#include "quorsma/quorsma.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"quorsma: run ladder programs on, watch and edit the soft-PLC device memory of this machine"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", "quorsma " QUORSMA_VERSION_STRING);
   int exit_code = 0;
   quorsma::tool::AddRunCommand(app, &exit_code);
   quorsma::tool::AddDeviceCommands(app, &exit_code);
