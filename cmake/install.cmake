@@ -1,0 +1,94 @@
+# What `cmake --install` lays out under the prefix P (Linux):
+#
+#   include/quorsma/quorsma.h
+#   <libdir>/libQuorSMA.so.1.0.0, libQuorSMA.so.1, libQuorSMA.so
+#   <libdir>/cmake/QuorSMA/              find_package(QuorSMA CONFIG): QuorSMA::QuorSMA
+#   <libdir>/pkgconfig/quorsma.pc        relocatable: paths follow the file
+#   bin/quorsma                          a link to lib/quorsma/quorsma
+#   lib/quorsma/                         the tool, and beside it the configuration
+#                                        it reads (_Configuration/), naming the
+#                                        data directories under share/quorsma
+#   lib/python3/dist-packages/quorsma/   the Python package
+#   share/quorsma/examples/              example programs and the C client
+#   share/quorsma/installation/          the default installation's data files
+#
+# The library reads the configuration beside the running executable, resolved
+# through links; the tool therefore lives in a directory of its own, and the
+# link in bin/ finds the configuration there.
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set(QUORSMA_TOOL_DIR lib/quorsma)
+set(QUORSMA_SHARE_DIR ${CMAKE_INSTALL_DATADIR}/quorsma)
+set(QUORSMA_PYTHON_DIR lib/python3/dist-packages)
+set(QUORSMA_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/QuorSMA)
+set(QUORSMA_PKGCONFIG_DIR ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+# Relative paths between installed directories, for links, the run path and
+# the relocatable pkg-config file.
+function(quorsma_relative out from to)
+  file(RELATIVE_PATH rel /prefix/${from} /prefix/${to})
+  if(rel STREQUAL "")
+    set(rel .)
+  endif()
+  set(${out} ${rel} PARENT_SCOPE)
+endfunction()
+
+# The library, its header and the CMake package.
+install(TARGETS QuorSMA EXPORT QuorSMATargets LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/include/quorsma/quorsma.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quorsma)
+install(EXPORT QuorSMATargets NAMESPACE QuorSMA:: DESTINATION ${QUORSMA_CMAKE_DIR})
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/QuorSMAConfig.cmake.in
+  ${CMAKE_CURRENT_BINARY_DIR}/QuorSMAConfig.cmake INSTALL_DESTINATION ${QUORSMA_CMAKE_DIR})
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/QuorSMAConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/QuorSMAConfig.cmake ${CMAKE_CURRENT_BINARY_DIR}/QuorSMAConfigVersion.cmake
+  DESTINATION ${QUORSMA_CMAKE_DIR})
+
+quorsma_relative(QUORSMA_PC_PREFIX ${QUORSMA_PKGCONFIG_DIR} "")
+configure_file(${PROJECT_SOURCE_DIR}/cmake/quorsma.pc.in ${CMAKE_CURRENT_BINARY_DIR}/quorsma.pc @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/quorsma.pc DESTINATION ${QUORSMA_PKGCONFIG_DIR})
+
+# The tool in its directory, finding the library through a relative run path.
+quorsma_relative(tool_to_lib ${QUORSMA_TOOL_DIR} ${CMAKE_INSTALL_LIBDIR})
+set_target_properties(quorsma PROPERTIES INSTALL_RPATH "$ORIGIN/${tool_to_lib}")
+install(TARGETS quorsma RUNTIME DESTINATION ${QUORSMA_TOOL_DIR})
+
+# Examples and the default installation's data (the comment file is the one
+# the build made with the tool).
+set(tool_build_dir ${PROJECT_BINARY_DIR}/tools/quorsma)
+file(GLOB QUORSMA_EXAMPLE_PROGRAMS ${PROJECT_SOURCE_DIR}/examples/*.il)
+install(FILES ${QUORSMA_EXAMPLE_PROGRAMS} ${tool_build_dir}/examples/bench_1000.il
+  DESTINATION ${QUORSMA_SHARE_DIR}/examples)
+install(FILES ${PROJECT_SOURCE_DIR}/examples/c_client/c_client.c ${PROJECT_SOURCE_DIR}/examples/c_client/CMakeLists.txt
+  DESTINATION ${QUORSMA_SHARE_DIR}/examples/c_client)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/installation/param DESTINATION ${QUORSMA_SHARE_DIR}/installation)
+install(FILES ${tool_build_dir}/installation/plc/Resource/Others/COMMENT.WCD
+  DESTINATION ${QUORSMA_SHARE_DIR}/installation/plc/Resource/Others OPTIONAL)
+install(DIRECTORY DESTINATION ${QUORSMA_SHARE_DIR}/installation/setting)
+install(DIRECTORY DESTINATION ${QUORSMA_SHARE_DIR}/installation/log)
+
+# The Python package, with the installed places of the library and of the
+# tool's configuration, relative to the package.
+quorsma_relative(python_to_lib ${QUORSMA_PYTHON_DIR}/quorsma ${CMAKE_INSTALL_LIBDIR})
+quorsma_relative(python_to_tool ${QUORSMA_PYTHON_DIR}/quorsma ${QUORSMA_TOOL_DIR})
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/python/_installed.py
+  "\"\"\"Where the installation put the library and the tool's configuration, relative to this package.\"\"\"\n"
+  "LIBRARY = \"${python_to_lib}/libQuorSMA.so.${PROJECT_VERSION_MAJOR}\"\n"
+  "CONFIG = \"${python_to_tool}/_Configuration/_Configuration.ini\"\n")
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/python/quorsma DESTINATION ${QUORSMA_PYTHON_DIR}
+  FILES_MATCHING PATTERN "*.py" PATTERN "__pycache__" EXCLUDE)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/python/_installed.py DESTINATION ${QUORSMA_PYTHON_DIR}/quorsma)
+
+# Made when installing, where the prefix is known: the tool's configuration
+# naming the data directories of this prefix, and the links.
+quorsma_relative(tool_to_share ${QUORSMA_TOOL_DIR} ${QUORSMA_SHARE_DIR})
+quorsma_relative(bin_to_tool ${CMAKE_INSTALL_BINDIR} ${QUORSMA_TOOL_DIR})
+install(CODE "
+  set(QUORSMA_CONFIG_TEMPLATE \"${PROJECT_SOURCE_DIR}/examples/installation/_Configuration.ini.in\")
+  set(QUORSMA_PROGRAM_VER \"${PROJECT_VERSION}\")
+  set(QUORSMA_TOOL_DIR \"${QUORSMA_TOOL_DIR}\")
+  set(QUORSMA_SHARE_DIR \"${QUORSMA_SHARE_DIR}\")
+  set(QUORSMA_BIN_DIR \"${CMAKE_INSTALL_BINDIR}\")
+  set(QUORSMA_TOOL_TO_SHARE \"${tool_to_share}\")
+  set(QUORSMA_BIN_TO_TOOL \"${bin_to_tool}\")")
+install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/install_layout.cmake)

@@ -1,0 +1,46 @@
+import subprocess
+import sys
+
+import pytest
+
+from quorsma.changes import parse_line
+
+
+@pytest.mark.parametrize("raw, expected", [
+    (b"VC => M[0005]=0 => 1 \t: PUMP", ("M", 5, 0, 1, "PUMP")),
+    (b"VC => B[001A]=1 => 0 \t: ", ("B", 26, 1, 0, "")),
+    (b"VC => D[10000]=-3 => 70000 \t: \xbd\xc3\xc0\xdb", ("D", 10000, -3, 70000, "시작")),
+    (b"something else", (None, None, None, None, "")),
+])
+def test_lines_are_parsed(raw, expected):
+    change = parse_line(raw)
+    assert (change.kind, change.number, change.old, change.new, change.comment) == expected
+    assert change.line == raw.decode("cp949")
+
+
+def test_changes_made_by_another_process_are_collected(section, tool):
+    section.M[5] = section.B[0x1A] = 0
+    section.get("M5")
+    section.get("B1A")  # last logged values now 0
+    section.log_enable = 0
+    with section.changes(timeout=10, enable=True) as changes:
+        assert section.log_enable == 1
+        tool("set", "M5", "1")
+        first = next(changes)
+        tool("set", "B1A", "1")
+        second = next(changes)
+    assert (first.kind, first.number, first.old, first.new) == ("M", 5, 0, 1)
+    assert (second.kind, second.number, second.new) == ("B", 0x1A, 1)
+    assert section.log_enable == 0  # put back
+
+
+def test_one_collector_per_section(section):
+    with section.changes(timeout=0.05) as changes:
+        with pytest.raises(RuntimeError, match="another collector is running"):
+            section.changes()
+        other = subprocess.run(
+            [sys.executable, "-c", "from quorsma import locks; locks.SectionLock('collector').acquire()"],
+            capture_output=True, text=True, timeout=60)
+        assert other.returncode != 0 and "another collector is running" in other.stderr
+        assert list(changes) == []  # the timeout ends it and gives the lock back
+    section.changes(timeout=0).close()

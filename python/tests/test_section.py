@@ -1,0 +1,94 @@
+import re
+
+import pytest
+
+from quorsma import _layout
+
+ROOT_HEADER = "include/quorsma/quorsma.h"
+
+
+def test_layout_matches_the_header():
+    from conftest import ROOT
+    header = open(f"{ROOT}/{ROOT_HEADER}", encoding="ascii").read()
+    offsets = {name: int(value, 16) for name, value in re.findall(r"QSMA_CHECK_OFFSET\((\w+), (0x[0-9A-F]+)\)", header)}
+    counts = {name: int(n) for name, n in re.findall(r"int32_t\s+(\w+)\[(\d+)\];", header)}
+    for name, (offset, count) in _layout.DEVICE_AREAS.items():
+        assert (offsets[name], counts[name]) == (offset, count), name
+    assert offsets["LogLine"] == _layout.LOG_LINE[0]
+    assert (offsets["LogEnable"], offsets["LogLinePending"], offsets["PulseSlot"]) == (
+        _layout.LOG_ENABLE, _layout.LOG_LINE_PENDING, _layout.PULSE_SLOT)
+
+
+def test_views_see_the_tools_writes_and_the_reverse(section, tool):
+    tool("set", "D120", "-5")
+    tool("set", "X1F", "1")
+    assert section.D[120] == -5 and section.X[0x1F] == 1
+    section.W[0x2A] = 4660  # a direct image write
+    section.M[7] = 1
+    out = tool("get", "W2A", "M7").stdout
+    assert re.search(r"\bW2A\b.*\b4660\b", out) and re.search(r"\bM7\b.*\b1\b", out), out
+
+
+def test_get_set_and_get_many_go_through_the_library(section):
+    section.set("D101", 0)
+    section.set("d101.3", 1)  # either case, as the tool takes it
+    assert section.D[101] == 8 and section.get("D101.3") == 1
+    section.M[200:216] = 0
+    section.M[200] = section.M[215] = 1
+    section.X[0x10:0x20] = 0
+    section.X[0x13] = 1
+    values = section.get_many(["D101", "M200..M201", "K4M200", "K4X10", "X1E..X20"])
+    assert list(values) == ["D101", "M200", "M201", "K4M200", "K4X10", "X1E", "X1F", "X20"]
+    assert values["K4M200"] == 0x8001 and values["K4X10"] == 0x8 and values["M201"] == 0
+    assert section.get_many("D101,M200") == {"D101": 8, "M200": 1}
+
+
+@pytest.mark.parametrize("call, reason", [
+    (lambda s: s.get("Q5"), "unknown device Q"),
+    (lambda s: s.get("D131071"), "D numbers end at 131070"),
+    (lambda s: s.get("K5"), None),  # a constant reads as its value
+    (lambda s: s.set("T0", 1), "can be written by name"),
+    (lambda s: s.set("X0", 2), "is a bit"),
+    (lambda s: s.set("D130", 2**31), "not a 32-bit"),
+    (lambda s: s.set("D130 ", 1), "plain ASCII"),
+    (lambda s: s.get_many(["D130", "D0..D10000"]), "at most 10000"),
+    (lambda s: s.get_many(["D130", "X2F..X1F"]), "ends before it starts"),
+])
+def test_bad_input_is_refused_and_nothing_is_written(section, call, reason):
+    section.D[130] = 7
+    if reason is None:
+        assert call(section) == 5
+        return
+    with pytest.raises(ValueError, match=reason):
+        call(section)
+    assert section.D[130] == 7
+
+
+def test_comments_in_cp949(section):
+    section.set_comment("X", 0x1F, "시작 버튼")
+    assert section.comment("X1F") == "시작 버튼"
+    for text, reason in [("😀", "CP949"), ("a\nb", "control"), ("가" * 128, "at most 255 bytes")]:
+        with pytest.raises(ValueError, match=reason):
+            section.set_comment("X", 0x1F, text)
+    with pytest.raises(ValueError, match="comment kind"):
+        section.set_comment("m", 1, "x")
+    assert section.comment("X1F") == "시작 버튼"
+
+
+@pytest.mark.parametrize("x0, x1", [(0, 0), (0, 1), (1, 0), (1, 1)])
+def test_ladder_drives_a_rung(section, x0, x1):
+    section.X[0], section.X[1] = x0, x1
+    ladder = section.ladder
+    ladder.LD("X0")
+    ladder.OR("X1")
+    ladder.LAD_OUT("Y5")
+    ladder.LD("X0")
+    ladder.ANI("X1")
+    ladder.LAD_OUT("Y6")
+    ladder.END()
+    assert (section.Y[5], section.Y[6]) == (int(x0 or x1), int(x0 and not x1))
+
+
+def test_ladder_checks_the_operand_count(section):
+    with pytest.raises(TypeError, match="LD takes 1 operand"):
+        section.ladder.LD("X0", "X1")
