@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Installs what the Linux build, tests, benchmarks, fuzzers and the packaging
-# and Python tests need, from
-# Debian's packages, when missing.
+# and Python tests need, from Debian's packages, when missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
           clang libclang-rt-14-dev binutils pkg-config libmodbus-dev mbpoll
