@@ -2,6 +2,7 @@
 views over the device areas, comments, the ladder instructions and the
 value-change lines."""
 
+import collections
 import ctypes
 import numbers
 import sys
@@ -52,7 +53,8 @@ class Section:
         if not self.address:
             raise OSError(f"{library.path} could not map the shared section")
         self._lock = threading.RLock()
-        self._messages = []
+        self._messages = collections.deque(maxlen=100)  # the latest library messages
+        self._message_count = 0
         self._quiet = 0  # > 0 while a call collects the messages it causes
         self._sink = TEXT_SINK(self._on_message)  # kept alive with the section
         self._lib.smSetMessageSink(self._sink, None)
@@ -62,20 +64,21 @@ class Section:
     def _on_message(self, text, _context):
         message = (text or b"").decode(ENCODING, "replace")
         self._messages.append(message)
-        del self._messages[:-100]
+        self._message_count += 1
         if not self._quiet:
             print(f"quorsma: library message: {message}", file=sys.stderr)
 
     def _call(self, function, *args):
         """Calls an export; returns (result, messages it caused)."""
         with self._lock:
-            before = len(self._messages)
+            before = self._message_count
             self._quiet += 1
             try:
                 result = function(*args)
             finally:
                 self._quiet -= 1
-            return result, self._messages[before:] if len(self._messages) > before else []
+            caused = min(self._message_count - before, len(self._messages))
+            return result, list(self._messages)[len(self._messages) - caused:] if caused else []
 
     # ---- numpy views ----
     def __getattr__(self, name):
@@ -118,6 +121,7 @@ class Section:
         groups of bit devices other than M (K4X0), which the library does not
         read, are read from the image bit by bit, as the tool reads them."""
         op = operands.check(_text(operand), operands.MONITOR)
+        self._check_index(op)
         if op.kind == "digits" and op.device != "M":
             return self._read_digits(op)
         text = operands.text(op)
@@ -125,6 +129,17 @@ class Section:
         if messages:
             raise ValueError(f"{text}: {messages[0]}")
         return value
+
+    def _check_index(self, op):
+        """The library reads 0 and writes nothing where an index register
+        points outside the area; that is refused here instead."""
+        if op.index_register < 0:
+            return
+        z = self._cell(_layout.DEVICE_AREAS["Z"][0] + 4 * op.index_register).value
+        first = op.number + z
+        span = 4 * op.digits if op.kind == "digits" else 1
+        if first < 0 or first + span > _layout.DEVICE_AREAS[op.device][1]:
+            raise ValueError(f"{operands.text(op)}: Z{op.index_register} = {z} puts it outside the {op.device} area")
 
     def _read_digits(self, op):
         offset, count = _layout.DEVICE_AREAS[op.device]
@@ -139,6 +154,7 @@ class Section:
         """Writes one device through the library (SetSma): M X Y B S L Z D W
         and register bits such as D100.3; bit devices take 0 or 1."""
         op = operands.check(_text(operand), operands.WRITE)
+        self._check_index(op)
         text = operands.text(op)
         value = _int32(value, text)
         if operands.is_bit(op) and value not in (0, 1):

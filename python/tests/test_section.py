@@ -53,9 +53,12 @@ def test_get_set_and_get_many_go_through_the_library(section):
     (lambda s: s.set("D130 ", 1), "plain ASCII"),
     (lambda s: s.get_many(["D130", "D0..D10000"]), "at most 10000"),
     (lambda s: s.get_many(["D130", "X2F..X1F"]), "ends before it starts"),
+    (lambda s: s.set("D131065Z1", 1), "outside the D area"),
+    (lambda s: s.get("K4M131050Z1"), "outside the M area"),
 ])
 def test_bad_input_is_refused_and_nothing_is_written(section, call, reason):
     section.D[130] = 7
+    section.Z[1] = 10
     if reason is None:
         assert call(section) == 5
         return
