@@ -66,7 +66,8 @@ class SectionLock:
             fd = os.open(self.path, os.O_RDWR | os.O_CREAT, 0o600)
             try:
                 if not _try_lock(fd):
-                    raise RuntimeError(f"another {self.job} is running (pid {_holder(fd)})")
+                    pid = _holder(fd)
+                    raise RuntimeError(f"another {self.job} is running" + (f" (pid {pid})" if pid else ""))
                 os.ftruncate(fd, 0)
                 os.lseek(fd, 0, os.SEEK_SET)
                 os.write(fd, f"{os.getpid()}\n".encode())
@@ -115,4 +116,4 @@ def _holder(fd):
         text = os.read(fd, 32).decode("ascii", "replace").strip()
     except OSError:
         text = ""
-    return text if text.isdigit() else "unknown"
+    return text if text.isdigit() and int(text) > 0 else ""

@@ -1,3 +1,4 @@
+import os
 import subprocess
 import sys
 
@@ -41,6 +42,6 @@ def test_one_collector_per_section(section):
         other = subprocess.run(
             [sys.executable, "-c", "from quorsma import locks; locks.SectionLock('collector').acquire()"],
             capture_output=True, text=True, timeout=60)
-        assert other.returncode != 0 and "another collector is running" in other.stderr
+        assert other.returncode != 0 and f"another collector is running (pid {os.getpid()})" in other.stderr
         assert list(changes) == []  # the timeout ends it and gives the lock back
     section.changes(timeout=0).close()
