@@ -41,7 +41,10 @@ echo kept >"$root/var/lib/quorsma/param/_DIO_DV.ini"
 DPKG_ROOT=$root sh "$work/control/postinst" configure || fail "postinst"
 [ "$(cat "$root/var/lib/quorsma/param/_DIO_DV.ini")" = kept ] || fail "postinst replaced a data file"
 [ -f "$root/var/lib/quorsma/plc/Resource/Others/COMMENT.WCD" ] || fail "postinst made no data directory"
+# The unpacked tool works on the unpacked data, never on a real /var/lib/quorsma.
+sed -i "s|=/var/lib/quorsma|=$root/var/lib/quorsma|" "$root/usr/lib/quorsma/_Configuration/_Configuration.ini"
 [ "$("$root/usr/bin/quorsma" --version)" = "quorsma $version" ] || fail "quorsma --version"
+"$root/usr/bin/quorsma" info 2>/dev/null | grep -q "$root/var/lib/quorsma/param" || fail "quorsma info"
 "$root/usr/bin/quorsma" set D20 77 >/dev/null 2>&1 || fail "quorsma set"
 "$root/usr/bin/quorsma" run "$root/usr/share/quorsma/examples/conveyor.il" --scans 3 --period 0 -q >/dev/null 2>&1 \
   || fail "quorsma run"
