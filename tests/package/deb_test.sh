@@ -10,6 +10,7 @@ version=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export QUORSMA_SECTION=qsma_deb_$$
+unset QUORSMA_CONFIG QUORSMA_LIBRARY  # the unpacked package is found by itself
 
 fail() { echo "FAILED: $*" >&2; exit 1; }
 

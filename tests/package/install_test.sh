@@ -10,6 +10,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
 export QUORSMA_SECTION=qsma_install_$$
+unset QUORSMA_CONFIG QUORSMA_LIBRARY  # the installation is found by itself
 
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
