@@ -66,28 +66,29 @@ class Library:
         self.path = path
         self.std = (ctypes.WinDLL if _WINDOWS else ctypes.CDLL)(path)
         self.cdecl = ctypes.CDLL(path) if _WINDOWS else self.std
-        s = self.std
-        self._declare(s.smGetMemoryPointer, ctypes.POINTER(c_void_p), [ctypes.POINTER(c_void_p)])
-        self._declare(s.smSetMessageSink, None, [TEXT_SINK, c_void_p])
-        self._declare(s.GetSma, c_int32, [c_char_p])
-        self._declare(s.SetSma, None, [c_char_p, c_int32])
-        self._declare(s.GetComSma, c_void_p, [c_char_p])
-        self._declare(s.Push, None, [c_int32])
-        self._declare(s.Pop_p, c_int32, [])
-        self._declare(s.CheckPulse, c_int32, [c_int32])
-        self._declare(s.SM, c_int32, [c_int32])
+        self.declared = {}  # name: (the typed export, True for the C convention)
+        self._declare("smGetMemoryPointer", ctypes.POINTER(c_void_p), [ctypes.POINTER(c_void_p)])
+        self._declare("smSetMessageSink", None, [TEXT_SINK, c_void_p])
+        self._declare("GetSma", c_int32, [c_char_p])
+        self._declare("SetSma", None, [c_char_p, c_int32])
+        self._declare("GetComSma", c_void_p, [c_char_p])
+        self._declare("Push", None, [c_int32])
+        self._declare("Pop_p", c_int32, [])
+        self._declare("CheckPulse", c_int32, [c_int32])
+        self._declare("SM", c_int32, [c_int32])
         for count, names in INSTRUCTIONS.items():
             for name in names:
-                self._declare(getattr(s, name), None, [c_char_p] * count)
+                self._declare(name, None, [c_char_p] * count)
         for name in EDGE_CONTACTS:
-            self._declare(getattr(s, name), c_int32, [c_char_p])
-        self._declare(self.cdecl.smModifyMemoryComment, c_int32, [c_char_p, c_int32, c_char_p])
-        self._declare(self.cdecl.smModifyMemoryComment_FromFile, c_int32, [c_char_p])
+            self._declare(name, c_int32, [c_char_p])
+        self._declare("smModifyMemoryComment", c_int32, [c_char_p, c_int32, c_char_p], cdecl=True)
+        self._declare("smModifyMemoryComment_FromFile", c_int32, [c_char_p], cdecl=True)
 
-    @staticmethod
-    def _declare(function, restype, argtypes):
+    def _declare(self, name, restype, argtypes, cdecl=False):
+        function = getattr(self.cdecl if cdecl else self.std, name)
         function.restype = restype
         function.argtypes = argtypes
+        self.declared[name] = (function, cdecl)
 
     def image_address(self):
         """Address of the mapped section, or 0 when the library could not map it."""

@@ -95,3 +95,19 @@ def test_ladder_drives_a_rung(section, x0, x1):
 def test_ladder_checks_the_operand_count(section):
     with pytest.raises(TypeError, match="LD takes 1 operand"):
         section.ladder.LD("X0", "X1")
+
+
+def test_exports_are_declared_as_the_header_declares_them(section):
+    # A wrong argument count would corrupt the stack with the standard
+    # calling convention of 32-bit Windows.
+    from conftest import ROOT
+    header = open(f"{ROOT}/{ROOT_HEADER}", encoding="ascii").read()
+    exports = {name: (result.strip(), convention, 0 if params.strip() in ("", "void") else params.count(",") + 1)
+               for result, convention, name, params in
+               re.findall(r"^QSMA_EXPORT (.*?)\s*(QSMA_API|QSMA_CDECL)\s*(\w+)\(([^)]*)\);", header, re.M)}
+    library = section._library
+    assert len(library.declared) > 60
+    for name, (function, cdecl) in library.declared.items():
+        result, convention, count = exports[name]
+        assert (len(function.argtypes), function.restype is None, cdecl) == (
+            count, result == "void", convention == "QSMA_CDECL"), name
