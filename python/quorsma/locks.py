@@ -63,7 +63,7 @@ class SectionLock:
         with _held_guard:
             if self.path in _held:
                 raise RuntimeError(f"another {self.job} is running (pid {os.getpid()})")
-            fd = os.open(self.path, os.O_RDWR | os.O_CREAT, 0o600)
+            fd = os.open(self.path, os.O_RDWR | os.O_CREAT | getattr(os, "O_BINARY", 0), 0o600)
             try:
                 if not _try_lock(fd):
                     pid = _holder(fd)
