@@ -199,6 +199,10 @@ TEST_F(ServeApiTest, BoundsHostsAndNoCrossOriginHeaders) {
   auto client = open.Client();
   EXPECT_EQ(client->Get(("/api/devices?operands=" + std::string(8100, 'D')).c_str())->status, 414);
   EXPECT_EQ(client->Post("/api/devices", std::string(2 << 20, '['), "application/json")->status, 413);
+  auto form = client->Post("/api/devices", std::string(10000, '['), "application/x-www-form-urlencoded");
+  ASSERT_TRUE(form);
+  EXPECT_EQ(form->status, 413);
+  EXPECT_NE(form->body.find("application/json"), std::string::npos) << form->body;
   EXPECT_EQ(client->Get("/api/info", {{"Host", "example.com"}})->status, 403);
   EXPECT_EQ(client->Get("/api/info", {{"Host", "localhost:80"}})->status, 200);
   auto page = client->Get("/", {{"Origin", "http://example.com"}});

@@ -38,14 +38,14 @@ void Reply(httplib::Response& res, int status, const json& body) {
 
 void Refuse(httplib::Response& res, int status, const std::string& reason) { Reply(res, status, {{"error", reason}}); }
 
-const char* StatusReason(int status) {
+std::string StatusReason(int status) {
   switch (status) {
     case 400: return "bad request";
     case 403: return "forbidden";
     case 404: return "no such resource";
     case 405: return "method not allowed";
-    case 413: return "the request body is larger than the server takes";
-    case 414: return "the request target (path and query) is longer than the server takes";
+    case 413: return "the request body is larger than " + std::to_string(kMaxBodyBytes) + " bytes";
+    case 414: return "the request target is longer than " + std::to_string(kMaxTargetBytes) + " bytes";
     case 503: return "the server is busy";
     default: return "the request failed";
   }
@@ -120,9 +120,16 @@ void ApiServer::Route() {
   });
 
   s.set_error_handler(httplib::Server::HandlerWithResponse(
-      [](const httplib::Request&, httplib::Response& res) {
+      [](const httplib::Request& req, httplib::Response& res) {
         if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
-        Refuse(res, res.status, StatusReason(res.status));
+        // The HTTP library takes form data (curl's default type for -d) up to
+        // 8,192 bytes only, whatever the limit of other bodies.
+        if (res.status == 413 &&
+            req.get_header_value("Content-Type").rfind("application/x-www-form-urlencoded", 0) == 0) {
+          Refuse(res, 413, "a body sent as form data is taken up to 8192 bytes; send it as application/json");
+        } else {
+          Refuse(res, res.status, StatusReason(res.status));
+        }
         return httplib::Server::HandlerResponse::Handled;
       }));
 
