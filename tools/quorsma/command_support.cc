@@ -1,17 +1,51 @@
-// Helpers shared by the subcommands.
+// Helpers shared by the subcommands, and the command line itself.
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "commands.h"
+#include "host.h"
+
+#ifndef QUORSMA_VERSION
+#define QUORSMA_VERSION "unknown"
+#endif
 
 namespace quorsma::tool {
+namespace {
+
+std::string Names(const CLI::App& app) {
+  std::string names;
+  for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; })) {
+    if (!names.empty()) names += ", ";
+    names += sub->get_name();
+  }
+  return names;
+}
+
+CLI::App* FindCommand(CLI::App& app, const std::string& name) {
+  for (CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; })) {
+    if (sub->get_name() == name) return sub;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+const CLI::Validator kFiniteNumber(
+    [](std::string& text) -> std::string {
+      double value = 0;
+      if (!CLI::detail::lexical_cast(text, value) || !std::isfinite(value)) return "a finite number is needed, not " + text;
+      return {};
+    },
+    "NUMBER");
 
 MH_SHARED_STRUCTURE* RequireImage() {
   MH_SHARED_STRUCTURE* image = nullptr;
   smGetMemoryPointer(&image);
   if (image == nullptr) {
     std::fprintf(stderr,
-                 "quorsma: error: the shared section could not be mapped in this process "
-                 "(QUORSMA_TRACE=stderr shows the library's reason)\n");
+                 "quorsma: error: the section could not be mapped in this process: %s\n",
+                 SectionMapFailure().c_str());
   }
   return image;
 }
@@ -26,5 +60,50 @@ int BadInput(const std::string& message) {
   return kExitBadInput;
 }
 
-}  // namespace quorsma::tool
+int RunCommandLine(CLI::App& app, int argc, char** argv, const int& exit_code) {
+  app.set_version_flag("--version", "quorsma " QUORSMA_VERSION);
+  app.require_subcommand(0, 1);
+  app.footer("Exit codes: 0 success, 1 failure, 2 bad input (nothing was done).  'quorsma help COMMAND' shows a "
+             "command's options.");
+  std::string topic;
+  CLI::App* help = app.add_subcommand("help", "Show the commands, or the options of one command");
+  help->add_option("COMMAND", topic, "The command to explain");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    // --help, of the program or of the chosen command.
+    std::fputs(app.help().c_str(), stdout);
+    return 0;
+  } catch (const CLI::CallForVersion& e) {
+    std::printf("%s\n", e.what());
+    return 0;
+  } catch (const CLI::ParseError& e) {
+    if (e.get_exit_code() == 0) return 0;
+    std::string message = e.what();
+    // "A subcommand is required" or an unexpected first word: name the commands.
+    if (argc > 1 && argv[1][0] != '-' && FindCommand(app, argv[1]) == nullptr)
+      message = std::string("unknown command '") + argv[1] + "'; the commands are " + Names(app);
+    std::fprintf(stderr, "quorsma: error: %s\n", message.c_str());
+    std::fprintf(stderr, "Run 'quorsma help%s%s' for usage.\n", app.get_subcommands().empty() ? "" : " ",
+                 app.get_subcommands().empty() ? "" : app.get_subcommands().front()->get_name().c_str());
+    return kExitBadInput;
+  }
+  if (app.get_subcommands().empty() || app.got_subcommand(help)) {
+    if (help->parsed() && !topic.empty()) {
+      CLI::App* sub = FindCommand(app, topic);
+      if (sub == nullptr || sub == help) {
+        std::fprintf(stderr, "quorsma: error: unknown command '%s'; the commands are %s\n", topic.c_str(),
+                     Names(app).c_str());
+        return kExitBadInput;
+      }
+      std::fputs(sub->help("quorsma").c_str(), stdout);
+      return 0;
+    }
+    std::fputs(app.get_formatter()->make_help(&app, "quorsma", CLI::AppFormatMode::Normal).c_str(), stdout);
+    return help->parsed() ? 0 : kExitBadInput;
+  }
+  std::fflush(stdout);
+  return exit_code;
+}
 
+}  // namespace quorsma::tool

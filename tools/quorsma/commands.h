@@ -20,6 +20,13 @@ void AddDemoCommand(CLI::App& app, int* exit_code);
 void AddModbusCommand(CLI::App& app, int* exit_code);  // modbus/
 void AddServeCommand(CLI::App& app, int* exit_code);   // http/
 
+// Parses the command line and runs the chosen subcommand, whose callback
+// leaves its code in `exit_code`; adds `help [COMMAND]` and --version first.
+// Returns the process's exit code: 0 success, 1 failure, 2 bad input
+// (every error of the command line included), with the help on standard
+// output and every error on standard error as "quorsma: error: ...".
+int RunCommandLine(CLI::App& app, int argc, char** argv, const int& exit_code);
+
 // Shared by the commands.
 // The image of this process, or null after printing why it is missing.
 MH_SHARED_STRUCTURE* RequireImage();
@@ -27,6 +34,9 @@ MH_SHARED_STRUCTURE* RequireImage();
 int Fail(const std::string& message);
 // The same for input the tool refuses before doing anything.
 int BadInput(const std::string& message);
+
+// Refuses a number that is not finite (nan, inf) in a command-line option.
+extern const CLI::Validator kFiniteNumber;
 
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitBadInput = 2;

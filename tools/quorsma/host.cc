@@ -8,8 +8,18 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #endif
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "quorsma/quorsma.h"
+#include "section_lock.h"
 
 namespace quorsma::tool {
 
@@ -41,6 +51,29 @@ std::string TemporaryPath(const std::string& stem) {
   return (dir / (stem + "-" + std::to_string(pid) + "-" + std::to_string(stamp) + "-" +
                  std::to_string(counter.fetch_add(1))))
       .string();
+}
+
+std::string SystemError(int code) { return std::strerror(code); }
+
+std::string SectionMapFailure() {
+#if defined(_WIN32)
+  return "the library could not create or open the file mapping " + SectionName() +
+         " (QUORSMA_TRACE=stderr shows its reason)";
+#else
+  std::string name = "/";
+  name += SectionName();
+  const int fd = shm_open(name.c_str(), O_RDWR, 0);
+  if (fd < 0 && errno != ENOENT) return "cannot open " + name + ": " + std::strerror(errno);
+  if (fd >= 0) close(fd);
+  struct statvfs room {};
+  if (fd < 0 && statvfs("/dev/shm", &room) == 0) {
+    const unsigned long long free_bytes = static_cast<unsigned long long>(room.f_bavail) * room.f_frsize;
+    if (free_bytes < QSMA_SECTION_SIZE)
+      return "/dev/shm has " + std::to_string(free_bytes) + " bytes free, the section needs " +
+             std::to_string(QSMA_SECTION_SIZE);
+  }
+  return "the library could not map " + name + " (QUORSMA_TRACE=stderr shows its reason)";
+#endif
 }
 
 }  // namespace quorsma::tool

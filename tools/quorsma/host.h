@@ -13,4 +13,11 @@ std::string ExecutableDir();
 // A path for a new temporary file whose name starts with `stem`.
 std::string TemporaryPath(const std::string& stem);
 
+// Why the section could not be mapped, as far as this process can tell
+// (the room left in /dev/shm, the operating system's answer to opening it).
+std::string SectionMapFailure();
+
+// The operating system's text for an error number (errno).
+std::string SystemError(int code);
+
 }  // namespace quorsma::tool

@@ -2,15 +2,11 @@
 // subcommands; each lives in its own *_command.cc.
 #include <CLI/CLI.hpp>
 
-#include <cstdio>
-
 #include "commands.h"
-#include "quorsma/quorsma.h"
 
 int main(int argc, char** argv) {
-  CLI::App app{"quorsma: run ladder programs on, watch and edit the soft-PLC device memory of this machine"};
-  app.require_subcommand(1);
-  app.set_version_flag("--version", "quorsma " QUORSMA_VERSION_STRING);
+  CLI::App app{"quorsma: run ladder programs on, watch and edit the soft-PLC device memory of this machine",
+               "quorsma"};
   int exit_code = 0;
   quorsma::tool::AddRunCommand(app, &exit_code);
   quorsma::tool::AddDeviceCommands(app, &exit_code);
@@ -20,7 +16,5 @@ int main(int argc, char** argv) {
   quorsma::tool::AddDemoCommand(app, &exit_code);
   quorsma::tool::AddModbusCommand(app, &exit_code);
   quorsma::tool::AddServeCommand(app, &exit_code);
-  CLI11_PARSE(app, argc, argv);
-  std::fflush(stdout);
-  return exit_code;
+  return quorsma::tool::RunCommandLine(app, argc, argv, exit_code);
 }
