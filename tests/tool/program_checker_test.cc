@@ -159,3 +159,48 @@ TEST(ProgramCheckerTest, EveryBundledProgramPasses) {
 
 }  // namespace
 }  // namespace quorsma::tool
+
+namespace quorsma::tool {
+namespace {
+
+struct RungCase {
+  const char* text;
+  const char* error;    // expected in the only error, or null when the program passes
+  const char* warning;  // expected in the only warning, or null when there is none
+};
+
+TEST(RungCheckTest, StackAndBranchUseNeedsWhatFeedsIt) {
+  const RungCase cases[] = {
+      {"LD X0\nMPS\nAND X1\nOUT Y0\nMRD\nOUT Y1\nMPP\nANI X2\nOUT Y2\n", nullptr, nullptr},
+      {"LD X0\nLD X1\nORB\nLD X2\nOR X3\nANB\nOUT Y0\nLD X4\nOUT Y1\nAND X5\nOUT Y2\n", nullptr, nullptr},
+      {"LD X0\nOUT Y0\nMPP\nOUT Y1\n", "test.il:3: MPP without an MPS", nullptr},
+      {"LD X0\nMRD\nOUT Y0\n", "test.il:2: MRD without an MPS", nullptr},
+      {"LD X0\nANB\nOUT Y0\n", "test.il:2: ANB joins two blocks, but only one is open", nullptr},
+      {"ORB\nLD X0\nOUT Y0\n", "test.il:1: ORB joins two blocks, but none is open", nullptr},
+      {"OUT Y0\n", "test.il:1: OUT needs a condition", nullptr},
+      {"AND X0\nOUT Y0\n", "test.il:1: AND needs a condition", nullptr},
+      {"LD X0\nMPS\nOUT Y0\nLD X1\nOUT Y1\n", nullptr, "test.il:1: warning: the rung ends with 1 MPS not popped"},
+      {"LD X0\nLD X1\nOUT Y0\n", nullptr, "test.il:1: warning: the rung ends with 1 block not joined"},
+      {"LD X0\nOUT Y0\nLD X1\nOUT y0\n", nullptr, "test.il:4: warning: Y0 is driven by OUT here and at line 2"},
+      {"LD X0\nOUT T0\n", "test.il:2: a timer coil needs a set value, e.g. OUT T0 K30", nullptr},
+  };
+  for (const RungCase& c : cases) {
+    Program program;
+    std::vector<std::string> errors, warnings;
+    const bool ok = CheckProgram(ParseProgramText(c.text), "test.il", &program, &errors, &warnings);
+    EXPECT_EQ(ok, c.error == nullptr) << c.text;
+    if (c.error != nullptr) {
+      ASSERT_EQ(errors.size(), 1u) << c.text;
+      EXPECT_EQ(errors[0].rfind(c.error, 0), 0u) << errors[0];
+    }
+    if (c.warning == nullptr) {
+      EXPECT_TRUE(warnings.empty()) << c.text << (warnings.empty() ? "" : warnings[0]);
+    } else {
+      ASSERT_EQ(warnings.size(), 1u) << c.text;
+      EXPECT_NE(warnings[0].find(c.warning), std::string::npos) << warnings[0];
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quorsma::tool

@@ -99,8 +99,13 @@ int RunCommandLine(CLI::App& app, int argc, char** argv, const int& exit_code) {
       std::fputs(sub->help("quorsma").c_str(), stdout);
       return 0;
     }
+    if (!help->parsed()) {
+      std::fprintf(stderr, "quorsma: error: a command is needed, one of %s\nRun 'quorsma help' for usage.\n",
+                   Names(app).c_str());
+      return kExitBadInput;
+    }
     std::fputs(app.get_formatter()->make_help(&app, "quorsma", CLI::AppFormatMode::Normal).c_str(), stdout);
-    return help->parsed() ? 0 : kExitBadInput;
+    return 0;
   }
   std::fflush(stdout);
   return exit_code;

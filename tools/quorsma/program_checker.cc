@@ -6,6 +6,7 @@
 
 #include "operand_syntax.h"
 #include "program_parser.h"
+#include "rung_check.h"
 #include "quorsma/quorsma.h"
 
 namespace quorsma::tool {
@@ -82,7 +83,7 @@ std::string OperandCountText(const InstructionInfo& info) {
 }  // namespace
 
 bool CheckProgram(const std::vector<ProgramLine>& lines, const std::string& name, Program* program,
-                  std::vector<std::string>* errors) {
+                  std::vector<std::string>* errors, std::vector<std::string>* warnings) {
   Checker check(name, errors);
   Program result;
   result.name = name;
@@ -127,7 +128,11 @@ bool CheckProgram(const std::vector<ProgramLine>& lines, const std::string& name
         break;
       case OperandForm::kOut:
       case OperandForm::kPulse:
-        if (count == 1) {
+        if (count == 1 && !line.operands[0].empty() && line.operands[0][0] == 'T' &&
+            info->form == OperandForm::kOut) {
+          check.Error(line.line, "a timer coil needs a set value, e.g. OUT " + line.operands[0] + " K30");
+          good = false;
+        } else if (count == 1) {
           operand(0, info->form == OperandForm::kOut ? Role::kWrite : Role::kPulseRelay);
         } else {
           operand(0, Role::kTimer, &first);
@@ -188,31 +193,40 @@ bool CheckProgram(const std::vector<ProgramLine>& lines, const std::string& name
   }
   if (check.ok() && result.instructions.empty()) check.Error(lines.empty() ? 1 : lines.back().line, "no instruction to run");
   if (!check.ok()) return false;
+  std::vector<std::string> rung_errors, rung_warnings;
+  CheckRungs(result.instructions, name, &rung_errors, &rung_warnings);
+  if (warnings) warnings->insert(warnings->end(), rung_warnings.begin(), rung_warnings.end());
+  if (!rung_errors.empty()) {
+    errors->insert(errors->end(), rung_errors.begin(), rung_errors.end());
+    return false;
+  }
   std::sort(result.timers.begin(), result.timers.end());
   result.timers.erase(std::unique(result.timers.begin(), result.timers.end()), result.timers.end());
   *program = std::move(result);
   return true;
 }
 
-bool LoadProgram(const std::string& path, Program* program, std::vector<std::string>* errors) {
+bool LoadProgram(const std::string& path, Program* program, std::vector<std::string>* errors,
+                 std::vector<std::string>* warnings) {
   std::string text, error;
   if (!ReadTextFile(path, &text, &error)) {
     errors->push_back(error);
     return false;
   }
-  return CheckProgram(ParseProgramText(text), path, program, errors);
+  return CheckProgram(ParseProgramText(text), path, program, errors, warnings);
 }
 
 }  // namespace quorsma::tool
 
 namespace quorsma::tool {
 
-bool LoadPrograms(const std::vector<std::string>& paths, Program* program, std::vector<std::string>* errors) {
+bool LoadPrograms(const std::vector<std::string>& paths, Program* program, std::vector<std::string>* errors,
+                  std::vector<std::string>* warnings) {
   Program merged;
   bool ok = true;
   for (const std::string& path : paths) {
     Program part;
-    if (!LoadProgram(path, &part, errors)) {
+    if (!LoadProgram(path, &part, errors, warnings)) {
       ok = false;
       continue;
     }

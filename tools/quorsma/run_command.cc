@@ -1,18 +1,23 @@
 // quorsma run PROGRAM...: the ladder runner.
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "clock.h"
 #include "commands.h"
+#include "force_table.h"
 #include "library_messages.h"
 #include "program_checker.h"
 #include "scan_loop.h"
 #include "scan_runner.h"
+#include "section_lock.h"
 #include "terminal.h"
 
 namespace quorsma::tool {
 namespace {
+
+constexpr int64_t kForceRefreshNs = 50'000'000;
 
 struct RunArgs {
   std::vector<std::string> programs;
@@ -22,16 +27,25 @@ struct RunArgs {
 };
 
 int Run(const RunArgs& args) {
+  // The checker asks the library about operands, so the section comes first.
+  MH_SHARED_STRUCTURE* image = RequireImage();
+  if (image == nullptr) return kExitFailure;
   Program program;
-  std::vector<std::string> errors;
-  if (!LoadPrograms(args.programs, &program, &errors)) {
+  std::vector<std::string> errors, warnings;
+  const bool loaded = LoadPrograms(args.programs, &program, &errors, &warnings);
+  for (const std::string& w : warnings) std::fprintf(stderr, "%s\n", w.c_str());
+  if (!loaded) {
     for (const std::string& e : errors) std::fprintf(stderr, "%s\n", e.c_str());
     std::fprintf(stderr, "quorsma: error: %zu error%s; nothing was run\n", errors.size(),
                  errors.size() == 1 ? "" : "s");
     return kExitBadInput;
   }
-  MH_SHARED_STRUCTURE* image = RequireImage();
-  if (image == nullptr) return kExitFailure;
+  // The evaluation state (result stack, branch store) is one per section.
+  SectionLock lock;
+  std::string error;
+  if (!lock.Acquire("runner", &error)) return Fail(error);
+  ForceTable forces;
+  if (!forces.Load(&error)) return Fail(error);
   CaptureLibraryMessages();
   InstallStopHandler();
   if (!args.quiet) {
@@ -48,7 +62,17 @@ int Run(const RunArgs& args) {
   LoopOptions options;
   options.scans = args.scans;
   options.period_ns = args.period_ms * 1000000;
-  ScanStats stats = RunLoop(runner, clock, options);
+  int64_t next_refresh = 0;
+  ScanStats stats = RunLoop(
+      runner, clock, options,
+      [&] {
+        forces.ApplyOutputs(image);
+        if (clock.NowNs() >= next_refresh) {  // a force set or cleared by another command
+          forces.Refresh();
+          next_refresh = clock.NowNs() + kForceRefreshNs;
+        }
+      },
+      [&] { forces.ApplyInputs(image); });
   PrintRepeatedLibraryMessages();
   std::printf("%s\n", stats.Summary().c_str());
   return 0;
@@ -63,8 +87,8 @@ void AddRunCommand(CLI::App& app, int* exit_code) {
                   "Instruction-list files, run one after the other in every scan")
       ->required()
       ->check(CLI::ExistingFile);
-  run->add_option("--scans", args->scans, "Number of scans to run (default: until Ctrl-C)")
-      ->check(CLI::NonNegativeNumber);
+  run->add_option("--scans", args->scans, "Number of scans to run, 1 or more (default: until Ctrl-C)")
+      ->check(CLI::Range(int64_t{1}, INT64_MAX));
   run->add_option("--period", args->period_ms, "Milliseconds from the start of one scan to the next; 0 runs back to back")
       ->default_val(10)
       ->check(CLI::Range(0, 3600000));
@@ -73,7 +97,9 @@ void AddRunCommand(CLI::App& app, int* exit_code) {
       "Program format: one instruction per line, its name (the export's name, such as LAD_OUT, or an alias such as\n"
       "OUT) and its operands separated by blanks; ';' starts a comment.  The whole program is checked before the\n"
       "first scan.  The runner keeps SM400 on, SM401 off, SM402 on in the first scan, SM403 on from the second,\n"
-      "SM411/SM412 as 0.2 s/1 s clocks, writes PulseSlot before every edge instruction and advances the timers.");
+      "SM411/SM412 as 0.2 s/1 s clocks, writes PulseSlot before every edge instruction and advances the timers.\n"
+      "One runner per section: a second one refuses to start.  Forced inputs (quorsma force) are written before\n"
+      "each scan, forced outputs, relays and registers after it.");
   run->callback([args, exit_code] { *exit_code = Run(*args); });
 }
 

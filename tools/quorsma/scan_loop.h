@@ -18,9 +18,11 @@ struct LoopOptions {
   int64_t duration_ns = 0;       // > 0: stop once this much time has passed
 };
 
-// Runs scans; `after_scan` (may be empty) runs after each scan, outside the
-// measured scan time.  Returns the scan-time statistics.
+// Runs scans; `before_scan` and `after_scan` (either may be empty) run
+// around each scan, outside the measured scan time.  The loop ends right
+// after the last scan, without waiting out its period.  Returns the
+// scan-time statistics.
 ScanStats RunLoop(ScanRunner& runner, Clock& clock, const LoopOptions& options,
-                  const std::function<void()>& after_scan = {});
+                  const std::function<void()>& after_scan = {}, const std::function<void()>& before_scan = {});
 
 }  // namespace quorsma::tool

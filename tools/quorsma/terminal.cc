@@ -26,6 +26,9 @@ extern "C" void OnStopSignal(int signal_number) {
 void InstallStopHandler() {
   std::signal(SIGINT, OnStopSignal);
   std::signal(SIGTERM, OnStopSignal);
+#if defined(SIGHUP)
+  std::signal(SIGHUP, OnStopSignal);  // the terminal closed: end as cleanly as on Ctrl-C
+#endif
 }
 
 bool StopRequested() { return g_stop != 0; }

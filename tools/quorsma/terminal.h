@@ -8,7 +8,8 @@
 
 namespace quorsma::tool {
 
-// Installs handlers for Ctrl-C (and termination requests) that only set the
+// Installs handlers for Ctrl-C, termination requests and (where there is one)
+// the hang-up of the terminal that only set the
 // flag that StopRequested reads; the loops of the tool end cleanly at their
 // next check.  A second Ctrl-C ends the process at once.
 void InstallStopHandler();

@@ -1,0 +1,121 @@
+// The tool as a program: exit codes, the section locks, signals.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "child_process.h"
+#include "tool_test_support.h"
+
+namespace quorsma::tool {
+namespace {
+
+using quorsma::testing::ChildProcess;
+using quorsma::testing::ChildResult;
+using quorsma::testing::RunChild;
+using quorsma::testing::UniqueSectionName;
+
+// Commands on a section kept alive by a holder, with lock files of their own.
+class ToolProgramTest : public ::testing::Test {
+ protected:
+  ToolProgramTest()
+      : env_{{"QUORSMA_SECTION", UniqueSectionName("cli")}, {"LANG", "C.UTF-8"}, {"QUORSMA_LOCK_DIR", dir_.File("")}},
+        holder_(QSMA_TEST_CHILD, {"hold"}, env_) {
+    EXPECT_EQ(holder_.ReadLine(), "ready\n");
+    testing::WriteFile(program_, "LD X0\nOUT Y0\n");
+  }
+  ~ToolProgramTest() override {
+    holder_.CloseInput();
+    holder_.Wait();
+  }
+  ChildResult Tool(const std::vector<std::string>& args) { return RunChild(QSMA_TEST_TOOL, args, env_); }
+
+  // Runs `args` until `done` accepts the result, for at most 10 s.
+  template <typename Done>
+  ChildResult ToolUntil(const std::vector<std::string>& args, Done done) {
+    ChildResult result;
+    for (int i = 0; i < 100; ++i) {
+      result = Tool(args);
+      if (done(result)) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return result;
+  }
+
+  testing::TempDir dir_;
+  std::string program_ = dir_.File("ok.il");
+  std::map<std::string, std::string> env_;
+  ChildProcess holder_;
+};
+
+TEST_F(ToolProgramTest, ExitCodesAreZeroOneOrTwo) {
+  const struct {
+    std::vector<std::string> args;
+    int code;
+  } cases[] = {
+      {{"--version"}, 0},
+      {{"help"}, 0},
+      {{"help", "run"}, 0},
+      {{"get", "--help"}, 0},
+      {{}, 2},
+      {{"bogus"}, 2},
+      {{"help", "bogus"}, 2},
+      {{"get"}, 2},
+      {{"get", "D0", "--bogus"}, 2},
+      {{"watch", "D0", "--interval", "1"}, 2},
+      {{"run", "/nonexistent.il"}, 2},
+      {{"run", "--scans", "0", "x.il"}, 2},
+      {{"log", "--seconds", "nan"}, 2},
+      {{"log", "--output", ""}, 2},
+      {{"demo", "--program", "/nonexistent.il"}, 2},
+  };
+  for (const auto& c : cases) {
+    const ChildResult result = Tool(c.args);
+    std::string line;
+    for (const std::string& a : c.args) line += a + " ";
+    EXPECT_EQ(result.exit_code, c.code) << line << result.err;
+    if (c.code != 0) {
+      EXPECT_EQ(result.err.rfind("quorsma: error: ", 0), 0u) << line << result.err;
+    }
+  }
+  EXPECT_EQ(Tool({"--version"}).out.rfind("quorsma ", 0), 0u);
+}
+
+TEST_F(ToolProgramTest, OneRunnerAndOneCollectorPerSection) {
+  ChildProcess runner(QSMA_TEST_TOOL, {"run", program_}, env_);
+  ChildProcess collector(QSMA_TEST_TOOL, {"log"}, env_);
+  const std::string runner_busy = "another runner is running (pid " + std::to_string(runner.pid()) + ")";
+  const std::string collector_busy = "another collector is running (pid " + std::to_string(collector.pid()) + ")";
+  ChildResult second = ToolUntil({"run", program_, "--scans", "1"}, [](const ChildResult& r) { return r.exit_code != 0; });
+  EXPECT_EQ(second.exit_code, 1);
+  EXPECT_NE(second.err.find(runner_busy), std::string::npos) << second.err;
+  second = ToolUntil({"log", "--seconds", "0.1"}, [](const ChildResult& r) { return r.exit_code != 0; });
+  EXPECT_EQ(second.exit_code, 1);
+  EXPECT_NE(second.err.find(collector_busy), std::string::npos) << second.err;
+
+  runner.Kill(SIGKILL);  // the lock goes with its holder, however it ends
+  runner.Wait();
+  EXPECT_EQ(Tool({"run", program_, "--scans", "1", "-q"}).exit_code, 0);
+  collector.Kill(SIGINT);
+  EXPECT_EQ(collector.Wait().exit_code, 0);
+}
+
+TEST_F(ToolProgramTest, LogPutsLoggingBackWhenTheTerminalHangsUp) {
+  for (int signal : {SIGHUP, SIGTERM}) {
+    ChildProcess collector(QSMA_TEST_TOOL, {"log", "--enable"}, env_);
+    ChildResult info = ToolUntil({"info"}, [](const ChildResult& r) {
+      return r.out.find("LogEnable          1") != std::string::npos;
+    });
+    ASSERT_NE(info.out.find("LogEnable          1"), std::string::npos) << info.out;
+    collector.Kill(signal);
+    EXPECT_EQ(collector.Wait().exit_code, 0) << signal;
+    EXPECT_NE(Tool({"info"}).out.find("LogEnable          0"), std::string::npos) << signal;
+  }
+}
+
+}  // namespace
+}  // namespace quorsma::tool
