@@ -46,6 +46,16 @@ class ToolProgramTest : public ::testing::Test {
     return result;
   }
 
+  // Waits (at most 10 s) until `pid` holds the section's lock of `job`.
+  bool WaitForLock(const std::string& job, int pid) {
+    const std::string path = dir_.File("quorsma." + env_["QUORSMA_SECTION"] + "." + job + ".lock");
+    for (int i = 0; i < 200; ++i) {
+      if (testing::ReadFile(path) == std::to_string(pid) + "\n") return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+
   testing::TempDir dir_;
   std::string program_ = dir_.File("ok.il");
   std::map<std::string, std::string> env_;
@@ -90,10 +100,12 @@ TEST_F(ToolProgramTest, OneRunnerAndOneCollectorPerSection) {
   ChildProcess collector(QSMA_TEST_TOOL, {"log"}, env_);
   const std::string runner_busy = "another runner is running (pid " + std::to_string(runner.pid()) + ")";
   const std::string collector_busy = "another collector is running (pid " + std::to_string(collector.pid()) + ")";
-  ChildResult second = ToolUntil({"run", program_, "--scans", "1"}, [](const ChildResult& r) { return r.exit_code != 0; });
+  ASSERT_TRUE(WaitForLock("runner", runner.pid()));
+  ASSERT_TRUE(WaitForLock("collector", collector.pid()));
+  ChildResult second = Tool({"run", program_, "--scans", "1"});
   EXPECT_EQ(second.exit_code, 1);
   EXPECT_NE(second.err.find(runner_busy), std::string::npos) << second.err;
-  second = ToolUntil({"log", "--seconds", "0.1"}, [](const ChildResult& r) { return r.exit_code != 0; });
+  second = Tool({"log", "--seconds", "0.1"});
   EXPECT_EQ(second.exit_code, 1);
   EXPECT_NE(second.err.find(collector_busy), std::string::npos) << second.err;
 
