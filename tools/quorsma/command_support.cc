@@ -6,10 +6,6 @@
 #include "commands.h"
 #include "host.h"
 
-#ifndef QUORSMA_VERSION
-#define QUORSMA_VERSION "unknown"
-#endif
-
 namespace quorsma::tool {
 namespace {
 
@@ -61,7 +57,7 @@ int BadInput(const std::string& message) {
 }
 
 int RunCommandLine(CLI::App& app, int argc, char** argv, const int& exit_code) {
-  app.set_version_flag("--version", "quorsma " QUORSMA_VERSION);
+  app.set_version_flag("--version", "quorsma " QUORSMA_VERSION_STRING);
   app.require_subcommand(0, 1);
   app.footer("Exit codes: 0 success, 1 failure, 2 bad input (nothing was done).  'quorsma help COMMAND' shows a "
              "command's options.");
