@@ -203,6 +203,10 @@ TEST_F(ServeApiTest, BoundsHostsAndNoCrossOriginHeaders) {
   ASSERT_TRUE(form);
   EXPECT_EQ(form->status, 413);
   EXPECT_NE(form->body.find("application/json"), std::string::npos) << form->body;
+  // The port is taken: a second server says so and ends.
+  const ChildResult taken = open.Tool({"serve", "--listen", "127.0.0.1:" + std::to_string(open.port())});
+  EXPECT_EQ(taken.exit_code, 1);
+  EXPECT_NE(taken.err.find("cannot listen"), std::string::npos) << taken.err;
   EXPECT_EQ(client->Get("/api/info", {{"Host", "example.com"}})->status, 403);
   EXPECT_EQ(client->Get("/api/info", {{"Host", "localhost:80"}})->status, 200);
   auto page = client->Get("/", {{"Origin", "http://example.com"}});

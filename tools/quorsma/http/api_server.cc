@@ -65,6 +65,13 @@ std::string JoinArray(const std::vector<std::string>& objects) {
 ApiServer::ApiServer(MH_SHARED_STRUCTURE* image, ServerConfig config, const LogFeed* feed)
     : image_(image), config_(std::move(config)), feed_(feed), server_(std::make_unique<httplib::Server>()) {
   server_->new_task_queue = [] { return new httplib::ThreadPool(kMaxEventStreams + kRequestThreads); };
+  // The HTTP library's default lets several sockets share a port
+  // (SO_REUSEPORT), so that a second server, or another user's program, would
+  // silently take part of the connections.  Only a quick restart is allowed.
+  server_->set_socket_options([](int sock) {
+    int yes = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   server_->set_payload_max_length(kMaxBodyBytes);
   server_->set_read_timeout(kReadTimeout);
   server_->set_write_timeout(kWriteTimeout);
