@@ -45,3 +45,19 @@ def test_one_collector_per_section(section):
         assert other.returncode != 0 and f"another collector is running (pid {os.getpid()})" in other.stderr
         assert list(changes) == []  # the timeout ends it and gives the lock back
     section.changes(timeout=0).close()
+
+
+def test_python_and_quorsma_log_share_the_collector_lock(section, tool):
+    with section.changes(timeout=0):
+        refused = tool("log", "--count", "1", "--seconds", "1", check=False)
+        assert refused.returncode == 1 and f"another collector is running (pid {os.getpid()})" in refused.stderr
+    log = subprocess.Popen([os.environ["QUORSMA_TEST_TOOL"], "log", "--seconds", "30"],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    try:
+        while "collecting" not in log.stderr.readline():  # it says so once it holds the lock
+            assert log.poll() is None, "quorsma log ended"
+        with pytest.raises(RuntimeError, match=rf"another collector is running \(pid {log.pid}\)"):
+            section.changes()
+    finally:
+        log.terminate()
+        log.wait(timeout=30)
