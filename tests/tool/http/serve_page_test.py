@@ -238,6 +238,13 @@ def main():
                     process.kill()
                     process.wait()
         shutil.rmtree(profile, ignore_errors=True)
+        # The collector lock file outlives its holder by design; this section
+        # name is used once, so its file goes.
+        lock_dir = os.environ.get("QUORSMA_LOCK_DIR") or "/dev/shm"
+        try:
+            os.remove(os.path.join(lock_dir, f"quorsma.{env['QUORSMA_SECTION']}.collector.lock"))
+        except OSError:
+            pass
 
 
 if __name__ == "__main__":

@@ -6,6 +6,8 @@
 #include <httplib.h>
 #include <signal.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
@@ -37,6 +39,11 @@ class ServeProcess {
   }
   ~ServeProcess() {
     if (!stopped_) Stop(SIGTERM);
+    // The collector lock file outlives its holder by design; the test's own
+    // section name is used once, so its file goes.
+    const char* dir = std::getenv("QUORSMA_LOCK_DIR");
+    std::remove(((dir != nullptr && *dir != '\0' ? std::string(dir) : "/dev/shm") + "/quorsma." + section_ +
+                 ".collector.lock").c_str());
   }
 
   bool running() const { return port_ > 0; }
