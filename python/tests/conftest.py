@@ -8,16 +8,24 @@ import subprocess
 
 import pytest
 
+OWN_SECTION = "QUORSMA_SECTION" not in os.environ
 os.environ.setdefault("QUORSMA_SECTION", f"qsma_py_{os.getpid()}")
 
 import quorsma  # noqa: E402
+from quorsma import locks  # noqa: E402
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 
 @pytest.fixture(scope="session")
 def section():
-    return quorsma.attach()
+    yield quorsma.attach()
+    if OWN_SECTION:  # the lock files of a one-time section are of no further use
+        for job in ("collector", "runner"):
+            try:
+                os.remove(locks.lock_path(job))
+            except FileNotFoundError:
+                pass
 
 
 @pytest.fixture(scope="session")
