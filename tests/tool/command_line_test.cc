@@ -129,5 +129,37 @@ TEST_F(ToolProgramTest, LogPutsLoggingBackWhenTheTerminalHangsUp) {
   }
 }
 
+TEST_F(ToolProgramTest, ForcesHoldAgainstARunningProgram) {
+  testing::WriteFile(program_, "LD X0\nOUT Y0\nLDI X0\nOUT M5\n");
+  ChildProcess runner(QSMA_TEST_TOOL, {"run", program_, "--period", "1"}, env_);
+  ASSERT_TRUE(WaitForLock("runner", runner.pid()));
+  ASSERT_EQ(Tool({"force", "X0", "1"}).exit_code, 0);
+  ASSERT_EQ(Tool({"force", "M5", "1"}).exit_code, 0);
+  // The program drives Y0 from the forced input and M5 to 0, which the force overrides after each scan.
+  ChildResult got = ToolUntil({"get", "Y0", "M5", "X0", "-V"}, [](const ChildResult& r) { return r.out == "1\n1\n1\n"; });
+  EXPECT_EQ(got.out, "1\n1\n1\n");
+  EXPECT_NE(Tool({"get", "X0"}).out.find("X0 F"), std::string::npos) << "forced devices are marked";
+  EXPECT_EQ(Tool({"force", "--list"}).out, "X0\t1\nM5\t1\n");
+  EXPECT_EQ(Tool({"force", "X1", "2"}).exit_code, 2);
+  EXPECT_EQ(Tool({"force", "--clear", "X1"}).exit_code, 2) << "not forced";
+
+  ASSERT_EQ(Tool({"force", "--clear"}).exit_code, 0);
+  ASSERT_EQ(Tool({"set", "X0", "0"}).exit_code, 0);
+  got = ToolUntil({"get", "Y0", "M5", "-V"}, [](const ChildResult& r) { return r.out == "0\n1\n"; });
+  EXPECT_EQ(got.out, "0\n1\n") << "the program drives its devices again";
+  runner.Kill(SIGINT);
+  EXPECT_EQ(runner.Wait().exit_code, 0);
+}
+
+TEST_F(ToolProgramTest, SetChecksEveryWriteBeforeMakingAny) {
+  EXPECT_EQ(Tool({"set", "D100=7", "X1=2"}).exit_code, 2);
+  EXPECT_EQ(Tool({"get", "D100", "-V"}).out, "0\n") << "the good write was not made either";
+  const ChildResult set = Tool({"set", "X0=1", "k2y10=0x81", "D100=-5"});
+  EXPECT_EQ(set.exit_code, 0) << set.err;
+  EXPECT_EQ(set.err, "") << "the holder keeps the section, so no warning";
+  EXPECT_EQ(Tool({"get", "X0", "Y10..Y17", "D100", "-V", "--format", "hex"}).out,
+            "0x1\n0x1\n0x0\n0x0\n0x0\n0x0\n0x0\n0x0\n0x1\n0xFFFB\n");
+}
+
 }  // namespace
 }  // namespace quorsma::tool

@@ -1,40 +1,113 @@
-// quorsma get / set / watch: reading and writing devices by operand text.
+// quorsma get / set / watch / force: reading and writing devices by operand
+// text and range.
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "commands.h"
+#include "force_table.h"
+#include "host.h"
 #include "library_messages.h"
 #include "monitor.h"
 #include "operand_syntax.h"
+#include "range_grammar.h"
+#include "section_lock.h"
 #include "terminal.h"
 
 namespace quorsma::tool {
 namespace {
 
-// Checks every operand for reading; prints the errors and returns false when
-// any is bad.
-bool CheckReadable(const std::vector<std::string>& operands) {
+// How get and watch print.
+struct OutputArgs {
+  std::string format = "dec";
+  bool json = false;
+  bool csv = false;
+  bool values_only = false;
+};
+
+void AddOutputOptions(CLI::App* command, OutputArgs* args) {
+  command->add_option("--format", args->format, "Values as dec, hex, bin or u16")
+      ->check(CLI::IsMember({"dec", "hex", "bin", "u16"}));
+  auto* json = command->add_flag("--json", args->json, "One JSON object per device, in an array");
+  auto* csv = command->add_flag("--csv", args->csv, "CSV with a header line");
+  auto* values = command->add_flag("-V,--values", args->values_only, "Only the values, one per line");
+  json->excludes(csv)->excludes(values);
+  csv->excludes(values);
+}
+
+// Expands every argument (a list of ranges and operands) into operand texts;
+// prints the reasons and returns false when any is bad.
+bool ExpandArguments(const std::vector<std::string>& arguments, std::vector<std::string>* operands) {
   bool ok = true;
-  for (const std::string& text : operands) {
+  for (const std::string& text : arguments) {
+    std::vector<RangeItem> items;
     std::string reason;
-    if (!CheckOperand(text, Role::kValue, nullptr, &reason)) {
-      std::fprintf(stderr, "quorsma: error: operand '%s': %s\n", text.c_str(), reason.c_str());
+    if (!ParseRangeList(text, {}, &items, &reason)) {
+      // A constant is not a device, but get shows it as the ladder reads it.
+      Operand op;
+      if (CheckOperand(text, Role::kMonitor, &op, nullptr) && op.kind == Operand::Kind::kConstant) {
+        operands->push_back(OperandText(op));
+        continue;
+      }
+      std::fprintf(stderr, "quorsma: error: %s\n", reason.c_str());
       ok = false;
+      continue;
     }
+    for (std::string& operand : ExpandOperands(items)) operands->push_back(std::move(operand));
   }
   return ok;
 }
 
-int Get(const std::vector<std::string>& operands) {
-  if (!CheckReadable(operands)) return kExitBadInput;
+void MarkForced(std::vector<DeviceValue>* rows, const ForceTable& forces) {
+  if (forces.forces().empty()) return;
+  for (DeviceValue& row : *rows) {
+    Operand op;
+    if (!ParseOperand(row.operand, &op, nullptr) || op.kind == Operand::Kind::kConstant) continue;
+    const DeviceRange cells = CellsOf(op);
+    for (int32_t n = cells.first; n <= cells.last && !row.forced; ++n) row.forced = forces.Find(op.device, n) != nullptr;
+  }
+}
+
+std::string Render(const std::vector<DeviceValue>& rows, const OutputArgs& args, const TableOptions& table) {
+  ValueFormat format = ValueFormat::kDec;
+  ParseValueFormat(args.format, &format);
+  if (args.json) return ToJsonArray(rows, format);
+  std::string out;
+  if (args.csv) {
+    out = CsvHeader() + "\n";
+    for (const DeviceValue& row : rows) out += ToCsv(row, format) + "\n";
+    return out;
+  }
+  if (args.values_only) {
+    for (const DeviceValue& row : rows) out += FormatValue(row, format) + "\n";
+    return out;
+  }
+  TableOptions options = table;
+  options.format = format;
+  return RenderTable(rows, options);
+}
+
+ForceTable LoadForces() {
+  ForceTable forces;
+  std::string error;
+  if (!forces.Load(&error)) std::fprintf(stderr, "quorsma: warning: %s\n", error.c_str());
+  return forces;
+}
+
+int Get(const std::vector<std::string>& arguments, const OutputArgs& args) {
+  std::vector<std::string> operands;
+  if (!ExpandArguments(arguments, &operands)) return kExitBadInput;
   MH_SHARED_STRUCTURE* image = RequireImage();
   if (image == nullptr) return kExitFailure;
   CaptureLibraryMessages();
-  std::fputs(RenderTable(ReadAll(image, operands)).c_str(), stdout);
+  std::vector<DeviceValue> rows = ReadAll(image, operands);
+  MarkForced(&rows, LoadForces());
+  std::fputs(Render(rows, args, {}).c_str(), stdout);
   return 0;
 }
 
@@ -68,23 +141,97 @@ bool ParseValue(const std::string& text, int32_t* value) {
   return true;
 }
 
-int Set(const std::string& operand, const std::string& value_text) {
+struct Write {
   Operand op;
-  std::string reason;
-  if (!CheckOperand(operand, Role::kWrite, &op, &reason))
-    return BadInput("operand '" + operand + "': " + reason);
+  std::string text;
   int32_t value = 0;
-  if (!ParseValue(value_text, &value))
-    return BadInput("value '" + value_text + "': a 32-bit number, decimal or 0x hexadecimal");
-  const bool bit = op.bit >= 0 || (op.device != "D" && op.device != "W" && op.device != "Z");
-  if (bit && value != 0 && value != 1) return BadInput(operand + " is a bit: the value is 0 or 1");
+};
+
+// Checks one OPERAND and VALUE for writing by `role`.
+bool CheckWrite(const std::string& operand, const std::string& value_text, Role role, Write* out) {
+  std::string reason;
+  if (!CheckOperand(operand, role, &out->op, &reason)) {
+    std::fprintf(stderr, "quorsma: error: operand '%s': %s\n", operand.c_str(), reason.c_str());
+    return false;
+  }
+  out->text = OperandText(out->op);
+  if (!ParseValue(value_text, &out->value)) {
+    std::fprintf(stderr, "quorsma: error: value '%s' of %s: a 32-bit number, decimal or 0x hexadecimal\n",
+                 value_text.c_str(), operand.c_str());
+    return false;
+  }
+  const Operand& op = out->op;
+  if (op.kind == Operand::Kind::kDigits) {
+    const int64_t limit = (int64_t{1} << (4 * op.digits)) - 1;
+    if (out->value < 0 || out->value > limit) {
+      std::fprintf(stderr, "quorsma: error: %s holds %d bits: the value is 0 to %lld\n", out->text.c_str(),
+                   4 * op.digits, static_cast<long long>(limit));
+      return false;
+    }
+    return true;
+  }
+  const bool bit = op.bit >= 0 || IsBitDevice(op.device);
+  if (bit && out->value != 0 && out->value != 1) {
+    std::fprintf(stderr, "quorsma: error: %s is a bit: the value is 0 or 1\n", out->text.c_str());
+    return false;
+  }
+  return true;
+}
+
+// Splits the arguments of set into operand and value pairs: "OPERAND VALUE"
+// or any number of "OPERAND=VALUE".
+bool SplitAssignments(const std::vector<std::string>& arguments, std::vector<std::pair<std::string, std::string>>* out) {
+  if (arguments.size() == 2 && arguments[0].find('=') == std::string::npos &&
+      arguments[1].find('=') == std::string::npos) {
+    out->emplace_back(arguments[0], arguments[1]);
+    return true;
+  }
+  for (const std::string& a : arguments) {
+    const std::size_t eq = a.find('=');
+    if (eq == std::string::npos) {
+      std::fprintf(stderr, "quorsma: error: '%s': write OPERAND=VALUE (or one OPERAND VALUE pair)\n", a.c_str());
+      return false;
+    }
+    out->emplace_back(a.substr(0, eq), a.substr(eq + 1));
+  }
+  return true;
+}
+
+void WarnWhenAlone(const char* what) {
+  if (OtherSectionHolders() == 0)
+    std::fprintf(stderr,
+                 "quorsma: warning: no other process holds the section %s: %s with this command (only what a "
+                 "file keeps, such as retentive registers and comments, stays)\n",
+                 SectionName().c_str(), what);
+}
+
+int Set(const std::vector<std::string>& arguments) {
+  std::vector<std::pair<std::string, std::string>> pairs;
+  if (!SplitAssignments(arguments, &pairs)) return kExitBadInput;
+  std::vector<Write> writes(pairs.size());
+  bool ok = true;
+  for (std::size_t i = 0; i < pairs.size(); ++i)
+    ok = CheckWrite(pairs[i].first, pairs[i].second, Role::kStore, &writes[i]) && ok;
+  if (!ok) return kExitBadInput;  // nothing is written unless every write is good
   MH_SHARED_STRUCTURE* image = RequireImage();
   if (image == nullptr) return kExitFailure;
   CaptureLibraryMessages();
   const int64_t messages = LibraryMessageCount();
-  SetSma(operand.c_str(), value);
-  if (LibraryMessageCount() != messages) return Fail("the library refused the write");
-  std::fputs(RenderTable(ReadAll(image, {operand})).c_str(), stdout);
+  std::vector<std::string> shown;
+  for (const Write& w : writes) {
+    if (w.op.kind == Operand::Kind::kDigits) {
+      for (int32_t i = 0; i < 4 * w.op.digits; ++i)
+        SetSma(DeviceText(w.op.device, w.op.number + i).c_str(), (w.value >> i) & 1);
+    } else {
+      SetSma(w.text.c_str(), w.value);
+    }
+    shown.push_back(w.text);
+  }
+  if (LibraryMessageCount() != messages) return Fail("the library refused a write (its message is above)");
+  std::vector<DeviceValue> rows = ReadAll(image, shown);
+  MarkForced(&rows, LoadForces());
+  std::fputs(RenderTable(rows).c_str(), stdout);
+  WarnWhenAlone(writes.size() == 1 ? "the value ends" : "the values end");
   return 0;
 }
 
@@ -92,22 +239,103 @@ struct WatchArgs {
   std::vector<std::string> operands;
   int64_t interval_ms = 500;
   int64_t count = 0;
+  OutputArgs output;
 };
 
+std::string Now() {
+  const std::time_t t = std::time(nullptr);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", std::localtime(&t));
+  return text;
+}
+
 int Watch(const WatchArgs& args) {
-  if (!CheckReadable(args.operands)) return kExitBadInput;
+  std::vector<std::string> operands;
+  if (!ExpandArguments(args.operands, &operands)) return kExitBadInput;
   MH_SHARED_STRUCTURE* image = RequireImage();
   if (image == nullptr) return kExitFailure;
   CaptureLibraryMessages();
   InstallStopHandler();
+  const bool terminal = StdoutIsTerminal() && !args.output.json && !args.output.csv && !args.output.values_only;
+  const char* no_color = std::getenv("NO_COLOR");
+  TableOptions table;
+  if (terminal && (no_color == nullptr || *no_color == '\0')) {
+    table.highlight_on = "\x1b[7m";
+    table.highlight_off = "\x1b[0m";
+  }
+  ForceTable forces = LoadForces();
+  std::vector<DeviceValue> previous;
   for (int64_t n = 0; args.count == 0 || n < args.count; ++n) {
     if (StopRequested()) break;
     if (n > 0) std::this_thread::sleep_for(std::chrono::milliseconds(args.interval_ms));
     if (StopRequested()) break;
-    std::string screen = RenderTable(ReadAll(image, args.operands));
-    if (StdoutIsTerminal()) screen += "\nrefreshing every " + std::to_string(args.interval_ms) + " ms; Ctrl-C ends\n";
-    Redraw(screen);
+    forces.Refresh();
+    std::vector<DeviceValue> rows = ReadAll(image, operands);
+    MarkForced(&rows, forces);
+    table.changed.assign(rows.size(), false);
+    for (std::size_t i = 0; i < rows.size() && i < previous.size(); ++i)
+      table.changed[i] = rows[i].value != previous[i].value || rows[i].ok != previous[i].ok;
+    std::string screen = Render(rows, args.output, table);
+    if (terminal) {
+      screen = "every " + std::to_string(args.interval_ms) + " ms: " + std::to_string(operands.size()) + " device" +
+               (operands.size() == 1 ? "" : "s") + "    " + Now() + "    Ctrl-C ends\n\n" + screen;
+      Redraw(screen);
+    } else {
+      std::fputs(screen.c_str(), stdout);
+      if (!args.output.json && !args.output.csv) std::fputs("\n", stdout);
+      std::fflush(stdout);
+    }
+    previous = std::move(rows);
   }
+  return 0;
+}
+
+struct ForceArgs {
+  std::vector<std::string> assignment;
+  bool list = false;
+  bool clear = false;
+};
+
+int ForceCommand(const ForceArgs& args) {
+  ForceTable forces;
+  std::string error;
+  MH_SHARED_STRUCTURE* image = RequireImage();
+  if (image == nullptr) return kExitFailure;
+  if (!forces.Load(&error)) return Fail(error);
+  if (args.list) {
+    if (!args.assignment.empty()) return BadInput("--list takes no operand");
+    if (forces.forces().empty()) std::printf("no forces\n");
+    for (const Force& f : forces.forces()) std::printf("%s\t%d\n", DeviceText(f.device, f.number).c_str(), f.value);
+    return 0;
+  }
+  if (args.clear) {
+    if (args.assignment.size() > 1) return BadInput("--clear takes at most one operand");
+    if (args.assignment.empty()) {
+      const std::size_t n = forces.forces().size();
+      forces.ClearAll();
+      if (!forces.Save(&error)) return Fail(error);
+      std::printf("%zu force%s cleared\n", n, n == 1 ? "" : "s");
+      return 0;
+    }
+    Operand op;
+    if (!CheckOperand(args.assignment[0], Role::kMonitor, &op, &error) || !op.IsPlainDevice())
+      return BadInput("operand '" + args.assignment[0] + "': " + (error.empty() ? "a plain device" : error));
+    if (!forces.Clear(op.device, static_cast<int32_t>(op.number)))
+      return BadInput(OperandText(op) + " is not forced");
+    if (!forces.Save(&error)) return Fail(error);
+    std::printf("%s released\n", OperandText(op).c_str());
+    return 0;
+  }
+  if (args.assignment.size() != 2) return BadInput("force OPERAND VALUE, force --list or force --clear [OPERAND]");
+  Write w;
+  if (!CheckWrite(args.assignment[0], args.assignment[1], Role::kStore, &w)) return kExitBadInput;
+  if (!w.op.IsPlainDevice() || ForceCell(image, w.op.device, static_cast<int32_t>(w.op.number)) == nullptr)
+    return BadInput("only plain X, Y, M, L, B, S, D, W, R and Z devices can be forced");
+  const Force force{w.op.device, static_cast<int32_t>(w.op.number), w.value};
+  forces.Set(force);
+  if (!forces.Save(&error)) return Fail(error);
+  *ForceCell(image, force.device, force.number) = force.value;
+  std::printf("%s forced to %d\n", w.text.c_str(), w.value);
   return 0;
 }
 
@@ -115,26 +343,49 @@ int Watch(const WatchArgs& args) {
 
 void AddDeviceCommands(CLI::App& app, int* exit_code) {
   auto get_operands = std::make_shared<std::vector<std::string>>();
+  auto get_output = std::make_shared<OutputArgs>();
   CLI::App* get = app.add_subcommand("get", "Read devices (as a ladder contact reads them) with their comments");
-  get->add_option("OPERAND", *get_operands, "Operands such as X1F, D100, D100.3, K4M100, M10Z2, T0, K50")->required();
-  get->callback([get_operands, exit_code] { *exit_code = Get(*get_operands); });
-
-  auto set_args = std::make_shared<std::pair<std::string, std::string>>();
-  CLI::App* set = app.add_subcommand("set", "Write one device (bit devices take 0 or 1)");
-  set->add_option("OPERAND", set_args->first, "A device of M, X, Y, B, S, L, Z, D or W, such as Y10, D100, D100.3")
+  get->add_option("OPERAND", *get_operands,
+                  "Operands and ranges such as X1F, D100..D120, K4X0, D100.3, M10Z2, T0, K50; "
+                  "comma-separated lists too")
       ->required();
-  set->add_option("VALUE", set_args->second, "The value: decimal, or hexadecimal with 0x")->required();
-  set->callback([set_args, exit_code] { *exit_code = Set(set_args->first, set_args->second); });
+  AddOutputOptions(get, get_output.get());
+  get->footer("Forced devices are marked F.");
+  get->callback([get_operands, get_output, exit_code] { *exit_code = Get(*get_operands, *get_output); });
+
+  auto set_args = std::make_shared<std::vector<std::string>>();
+  CLI::App* set = app.add_subcommand("set", "Write devices: set OPERAND VALUE, or set X0=1 X1=0 D100=5");
+  set->add_option("WRITE", *set_args,
+                  "OPERAND VALUE, or OPERAND=VALUE...; devices of M X Y B S L Z D W, bits such as D100.3 and digit "
+                  "groups such as K4Y0; bit devices take 0 or 1; decimal or 0x hexadecimal")
+      ->required();
+  set->footer("Every write is checked before the first is made.  When no other process holds the section, the\n"
+              "values end with the command, and set says so.");
+  set->callback([set_args, exit_code] { *exit_code = Set(*set_args); });
 
   auto watch_args = std::make_shared<WatchArgs>();
-  CLI::App* watch = app.add_subcommand("watch", "Show devices with their comments in a table that refreshes in place");
-  watch->add_option("OPERAND", watch_args->operands, "Operands to show")->required();
-  watch->add_option("--interval", watch_args->interval_ms, "Milliseconds between refreshes")
+  CLI::App* watch =
+      app.add_subcommand("watch", "Show devices in a table that refreshes in place, changed values highlighted");
+  watch->add_option("OPERAND", watch_args->operands, "Operands and ranges to show")->required();
+  watch->add_option("--interval", watch_args->interval_ms, "Milliseconds between refreshes (10 to 3600000)")
       ->default_val(500)
-      ->check(CLI::Range(10, 3600000));
-  watch->add_option("--count", watch_args->count, "Stop after this many refreshes (default: until Ctrl-C)")
-      ->check(CLI::NonNegativeNumber);
+      ->check(CLI::Range(int64_t{10}, int64_t{3600000}));
+  watch->add_option("--count", watch_args->count, "Stop after this many refreshes, 1 or more (default: until Ctrl-C)")
+      ->check(CLI::Range(int64_t{1}, INT64_MAX));
+  AddOutputOptions(watch, &watch_args->output);
+  watch->footer("On a terminal changed values are shown in reverse video (not with NO_COLOR set); piped output is\n"
+                "plain, one table per refresh.  Forced devices are marked F.");
   watch->callback([watch_args, exit_code] { *exit_code = Watch(*watch_args); });
+
+  auto force_args = std::make_shared<ForceArgs>();
+  CLI::App* force =
+      app.add_subcommand("force", "Hold a device at a value against the program: force X3 1, --list, --clear");
+  force->add_option("OPERAND VALUE", force_args->assignment, "The device and its value (with --clear: the device)");
+  force->add_flag("--list", force_args->list, "List the forces of the section");
+  force->add_flag("--clear", force_args->clear, "Release one device, or every forced device");
+  force->footer("quorsma run writes forced inputs (X) before each scan and every other forced device after it.\n"
+                "Forces are kept outside the image and end with the section.");
+  force->callback([force_args, exit_code] { *exit_code = ForceCommand(*force_args); });
 }
 
 }  // namespace quorsma::tool

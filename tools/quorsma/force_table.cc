@@ -14,6 +14,7 @@
 #include "section_lock.h"
 
 #if !defined(_WIN32)
+#include <fcntl.h>
 #include <sys/stat.h>
 #endif
 
@@ -25,11 +26,17 @@ std::string SectionIdentity() {
 #if defined(_WIN32)
   return "-";
 #else
-  struct stat info {};
-  const std::string path = "/dev/shm/" + SectionName();
-  if (stat(path.c_str(), &info) != 0) return "-";
-  return std::to_string(info.st_ino) + ":" + std::to_string(info.st_ctim.tv_sec) + "." +
-         std::to_string(info.st_ctim.tv_nsec);
+  // The inode and the birth time: a new section is a new file.  (The change
+  // time is no identity: writes through the mapping move it.)
+  struct statx info {};
+  std::string path = "/dev/shm/";
+  path += SectionName();
+  if (statx(AT_FDCWD, path.c_str(), 0, STATX_INO | STATX_BTIME, &info) != 0) return "-";
+  char identity[96];
+  std::snprintf(identity, sizeof identity, "%llu:%lld.%u", static_cast<unsigned long long>(info.stx_ino),
+                (info.stx_mask & STATX_BTIME) ? static_cast<long long>(info.stx_btime.tv_sec) : 0LL,
+                (info.stx_mask & STATX_BTIME) ? info.stx_btime.tv_nsec : 0u);
+  return identity;
 #endif
 }
 

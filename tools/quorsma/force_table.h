@@ -7,7 +7,7 @@
 //   D100 1234
 //
 // <identity> names the section instance the forces were set on (on Linux the
-// inode and change time of /dev/shm/<section>); a table whose identity is not
+// inode and birth time of /dev/shm/<section>); a table whose identity is not
 // that of the section in use belongs to a section that has ended and counts
 // as empty, so forces end with the section.  On Windows the section has no
 // such identity: forces stay until cleared.

@@ -15,6 +15,7 @@
 #endif
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -51,6 +52,32 @@ std::string TemporaryPath(const std::string& stem) {
   return (dir / (stem + "-" + std::to_string(pid) + "-" + std::to_string(stamp) + "-" +
                  std::to_string(counter.fetch_add(1))))
       .string();
+}
+
+int OtherSectionHolders() {
+#if defined(_WIN32)
+  return -1;
+#else
+  const std::string mapped = "/dev/shm/" + SectionName();
+  const std::string self = std::to_string(getpid());
+  int holders = 0;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+    const std::string pid = entry.path().filename().string();
+    if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos || pid == self) continue;
+    std::FILE* maps = std::fopen((entry.path() / "maps").c_str(), "r");
+    if (maps == nullptr) continue;
+    char line[4096];
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, maps)) {
+      const char* at = std::strstr(line, mapped.c_str());
+      found = at != nullptr && (at[mapped.size()] == '\n' || at[mapped.size()] == ' ' || at[mapped.size()] == '\0');
+    }
+    std::fclose(maps);
+    holders += found ? 1 : 0;
+  }
+  return holders;
+#endif
 }
 
 std::string SystemError(int code) { return std::strerror(code); }

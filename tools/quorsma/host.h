@@ -17,6 +17,10 @@ std::string TemporaryPath(const std::string& stem);
 // (the room left in /dev/shm, the operating system's answer to opening it).
 std::string SectionMapFailure();
 
+// How many other processes map the section in use: 0 or more, or -1 where
+// this cannot be told (Windows).
+int OtherSectionHolders();
+
 // The operating system's text for an error number (errno).
 std::string SystemError(int code);
 
