@@ -11,7 +11,8 @@ def test_layout_matches_the_header():
     from conftest import ROOT
     header = open(f"{ROOT}/{ROOT_HEADER}", encoding="ascii").read()
     offsets = {name: int(value, 16) for name, value in re.findall(r"QSMA_CHECK_OFFSET\((\w+), (0x[0-9A-F]+)\)", header)}
-    counts = {name: int(n) for name, n in re.findall(r"int32_t\s+(\w+)\[(\d+)\];", header)}
+    sizes = dict(re.findall(r"#define (QSMA_\w+) (\d+)\n", header))  # the area-size macros
+    counts = {name: int(sizes.get(n, n)) for name, n in re.findall(r"int32_t\s+(\w+)\[(\w+)\];", header)}
     for name, (offset, count) in _layout.DEVICE_AREAS.items():
         assert (offsets[name], counts[name]) == (offset, count), name
     assert offsets["LogLine"] == _layout.LOG_LINE[0]
