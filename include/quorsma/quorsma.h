@@ -357,14 +357,14 @@ QSMA_EXPORT int32_t QSMA_API GetValue2Word(const char *operand);
  * address (one cell for the whole machine: read it before the next K
  * request).  M, B, L, D and W run their value-change check before the
  * address is returned; a write through it is checked only at the device's
- * next access.  Null, silently, for a number outside the area or a text
- * GetIndex refuses; null after the box "GetPoint Error(...)" for any other
+ * next access.  Null, without a box, for a number outside the area or a
+ * text GetIndex refuses; null after the box "GetPoint Error(...)" for any other
  * device and the empty text. */
 QSMA_EXPORT int32_t *QSMA_API SmaGetPoint(const char *operand);
 /* The address of the device's QSMA_COMMENT_BYTES-byte comment entry for M L
  * S SM X Y B W D R T, resolved as GetIndex does.  Writing there does not
  * rewrite the comment file (smModifyMemoryComment does).  Null, without a
- * message, for K and other devices, the empty text, a text GetIndex refuses
+ * box, for K and other devices, the empty text, a text GetIndex refuses
  * and a number outside the area. */
 QSMA_EXPORT char *QSMA_API GetComSma(const char *operand);
 /* A timer's contact: 1 when its coil is on (Tcoil > 0) and Tcur has reached
@@ -379,12 +379,13 @@ QSMA_EXPORT int32_t QSMA_API SmaTGet(int32_t timer);
  * does: the whole cell of M X Y B S L Z D W ("M10Z2" too); "T<n>" loads the
  * timer as SmaTSet(n, value); "D100.3" / "W1F.F" set bit b (0..15) to
  * (old & ~(1 << b)) | (value << b), so give 0 or 1.  Writes of M, B, L, D, W
- * run the value-change check (see smLogWrite_M).  Not written, silently: a
- * number outside the area, a text GetIndex refuses (indexed X Y B L among
- * them), a D text naming no register ("D100K"), null.  Not written, after a
- * box: SM, K, R, U, other devices and the empty text ("SetValue( char* in1 ,
- * char* in2) Error"); a bit number outside 0..15 ("SetValue():Outover
- * D....15>iIndex...!", W likewise). */
+ * run the value-change check (see smLogWrite_M).  Not written, without a
+ * box: a number outside the area, a D text naming no register ("D100K"),
+ * null, a text GetIndex refuses (indexed X Y B L among them; GetIndex may
+ * write its trace line).  Not written, after a box: SM, K, R, U, other
+ * devices and the empty text ("SetValue( char* in1 , char* in2) Error"); a
+ * bit number outside 0..15 ("SetValue():Outover D....15>iIndex...!", W
+ * likewise). */
 QSMA_EXPORT void QSMA_API SetSma(const char *operand, int32_t value);
 /* Loads timer `timer` with a set value: Tset holds ten times it (held at the
  * 32-bit limits), in the unit in which the client advances Tcur.  A value
@@ -431,7 +432,8 @@ QSMA_EXPORT void QSMA_API END(void);
 /* ANB pops two results and pushes their bitwise AND, also ANDed with the
  * innermost open branch point (1 when none is open); ORB pops two and pushes
  * 1 when either is on, else 0.  MPS takes the current result off the stack
- * and opens a branch point with it (stored up to 8 deep); MRD pushes the
+ * and opens a branch point with it (stored up to 8 deep; the next contact
+ * still finds it as the value pushed last); MRD pushes the
  * innermost branch point again, MPP pushes it and closes it.  MRD and MPP
  * with no branch point open, or deeper than 8, push 0. */
 QSMA_EXPORT void QSMA_API ANB(void);
@@ -441,8 +443,8 @@ QSMA_EXPORT void QSMA_API MRD(void);
 QSMA_EXPORT void QSMA_API MPP(void);
 
 /* Edges.  Before each edge instruction (CheckPulse, LDP to MEP, PLS, INCP,
- * DINCP, DECP, BSFLP) the caller writes PulseSlot: the PulseMemory cell, 0..131070, that
- * this instruction owns for the whole program.  An edge is reported only
+ * DINCP, DECP, BSFLP) the caller writes PulseSlot: the PulseMemory cell,
+ * 0..131070, that this instruction owns for the whole program.  An edge is reported only
  * while SM403 is on; the cell learns the input either way.  A PulseSlot
  * outside 0..131070 gives no edge and writes nothing.  CheckPulse(input)
  * returns 1 on a rising edge: `input` exactly 1 where the cell held 0. */
@@ -509,17 +511,19 @@ QSMA_EXPORT void QSMA_API PLS(const char *operand, const char *setValue);
  * second operand.  LADALL_DIVIDE stores first / second (towards zero) and the
  * remainder into the next cell of the destination's area; it stores nothing
  * without a destination, for a zero divisor, for -2147483648 / -1 or when the
- * destination is the last cell of its area.  A "K" destination of
- * LAD_MULTIPLY or LADALL_DIVIDE shows the box "LAD_MULTIPLY Error!!(...)" /
- * "LADALL_DIVIDE Error!!(...)" and stores nothing. */
+ * destination is the last cell of its area.  A "K" destination is Kscratch
+ * for LAD_PLUS and LAD_MINUS; LAD_MULTIPLY and LADALL_DIVIDE show the box
+ * "LAD_MULTIPLY Error!!(...)" / "LADALL_DIVIDE Error!!(...)" for it and store
+ * nothing. */
 QSMA_EXPORT void QSMA_API LAD_PLUS(const char *first, const char *second, const char *destination);
 QSMA_EXPORT void QSMA_API LAD_MINUS(const char *first, const char *second, const char *destination);
 QSMA_EXPORT void QSMA_API LAD_MULTIPLY(const char *first, const char *second, const char *destination);
 QSMA_EXPORT void QSMA_API LADALL_DIVIDE(const char *first, const char *second, const char *destination);
 /* INC pops the result and, when it is on, adds 1 to a D, W or Z register
- * (through SmaGetPoint, wrapping).  INCP and DINCP (one register, too) do so
- * at a rising edge of the result, DECP subtracts 1 from a D or W register at
- * a rising edge; their edge cell is updated on every call.  Any other device
+ * (through SmaGetPoint, wrapping).  INCP and DINCP add 1 at a rising edge of
+ * the result (DINCP, too, to the one register named); DECP subtracts 1 from
+ * a D or W register at a rising edge.  The edge cell of INCP, DINCP and DECP
+ * is updated on every call.  Any other device
  * shows the box "INC Error!!(...)" (DECP: "DEC(char *in1) failed ...") when
  * the step is due, and changes nothing. */
 QSMA_EXPORT void QSMA_API INC(const char *operand);
@@ -543,18 +547,19 @@ QSMA_EXPORT void QSMA_API BSFLP(const char *device, const char *count);
  * access; call it after writing such a device directly in the image.  When
  * the device differs from its LogPrev value, LogEnable is nonzero, no line is
  * pending and its NoLog flag is 0, the line "VC => M[%04d]=%d => %d \t: %s"
- * (index, old value, new value, comment; B and W print the index as %04X)
+ * (with the kind's letter: index, old value, new value, comment; B and W
+ * print the index as %04X)
  * goes to LogLine, LogLinePending becomes 1 and LogPrev takes the new value.
  * Otherwise the change waits for a later check. */
 QSMA_EXPORT void QSMA_API smLogWrite_M(int32_t index);
 QSMA_EXPORT void QSMA_API smLogWrite_B(int32_t index);
 QSMA_EXPORT void QSMA_API smLogWrite_L(int32_t index);
+QSMA_EXPORT void QSMA_API smLogWrite_W(int32_t index);
 /* As above; a logged change also saves the register's group of 50 to the
  * retentive file "_DIO_DV.ini" in MemParaPath (loaded back at attach),
  * and D300..D1099 are saved at every change even while logging is off or a
  * line is pending.  NoLogD excludes a register from both. */
 QSMA_EXPORT void QSMA_API smLogWrite_D(int32_t index);
-QSMA_EXPORT void QSMA_API smLogWrite_W(int32_t index);
 /* Always returns 0, also when nothing was done or a save failed; `value` is
  * not used.  A kind beginning with "D": the D line of `index` (LogPrevD to D,
  * whatever LogEnable; LogPrevD unchanged) goes to LogLine when no line is
@@ -580,10 +585,11 @@ QSMA_EXPORT int32_t QSMA_CDECL smModifyMemoryComment(const char *kind, int32_t n
 /* Imports "key=comment" lines from the file at `path` and then rewrites the
  * comment file once.  A key is a device as smModifyMemoryComment names it and
  * a number, hexadecimal for X Y B W ("X1F=start"); the comment is laid out in
- * 8-byte cells, at most 32 bytes.  Lines starting with "[" or without a key
- * are skipped; a key naming no comment area or a number outside 0..131070
- * shows the box "smModifyMemoryComment_FromFile Error MEM_<key> <comment>"
- * and the import goes on.  Returns 1 when the file was rewritten (also when
+ * 8-byte cells, at most 32 bytes.  Lines end at CR, LF, '"' or NUL; lines
+ * starting with "[" or without a key are skipped.  A key naming no comment
+ * area, or a number outside 0..131070, shows the box
+ * "smModifyMemoryComment_FromFile Error MEM_<key> <comment>" and the import
+ * goes on.  Returns 1 when the file was rewritten (also when
  * lines were refused); 0 when `path` is null or cannot be read (trace "<path>
  * ..."), or the rewrite failed. */
 QSMA_EXPORT int32_t QSMA_CDECL smModifyMemoryComment_FromFile(const char *path);
