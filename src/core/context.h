@@ -16,6 +16,10 @@ class Env;
 
 using Image = MH_SHARED_STRUCTURE;
 
+// `image` may be null: every operation then fails cleanly (0, null, nothing
+// written).  `env` is never null in a Context handed to a subsystem: the
+// exports' context has the platform Env from the library's load on, and a
+// test builds its context with an Env of its own.
 struct Context {
   Image* image = nullptr;
   platform::Env* env = nullptr;

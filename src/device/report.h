@@ -10,14 +10,13 @@
 namespace quorsma::device {
 
 inline void ShowMessage(const Context& context, const char* text) {
-  if (context.env) context.env->ShowMessage(text);
+  context.env->ShowMessage(text);
 }
 
 // One trace line: `Format` (a text of the system with one %s) applied to the
 // operand.  Operands too long for the line are cut.
 template <const auto& Format>
 void TraceOperand(const Context& context, const char* operand) {
-  if (context.env == nullptr) return;
   char line[512];
   FormatTo(line, Format, operand);
   context.env->Trace(line);

@@ -13,7 +13,6 @@ void AttachLibrary() {
 }
 
 void DetachLibrary() {
-  if (Ctx().env == nullptr) return;
   segment::DetachProcess(g_segment);
 }
 

@@ -8,9 +8,13 @@
 namespace quorsma::exports {
 
 // Constant-initialised, so it is ready before any constructor of the host.
+// Its Env is set by AttachLibrary, which runs when the library is loaded,
+// before any export can be called.
 extern segment::Segment g_segment;
 
-inline const Context& Ctx() { return g_segment.context(); }
+// The exports' context: the image as this process maps it at the moment of
+// the call (null while unmapped) and the platform Env (never null).
+inline Context Ctx() { return g_segment.context(); }
 
 // Runs the attach sequence once for this process (library load).
 void AttachLibrary();

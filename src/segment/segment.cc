@@ -8,33 +8,41 @@
 namespace quorsma::segment {
 
 int32_t Segment::Create() {
-  platform::Env* env = context_.env;
+  std::lock_guard<std::mutex> guard(lifecycle_mutex_);
+  platform::Env* env = env_;
   // The name must fit a 256-byte buffer; a longer one is refused rather than
   // cut, so that two installations never meet under a shortened name.
   std::string name = platform::SectionName(*env);
-  mapping_handle_ = name.size() < 256 ? env->CreateSection(name.c_str(), sizeof(Image)) : nullptr;
-  if (mapping_handle_ == nullptr) {
+  void* handle = name.size() < 256 ? env->CreateSection(name.c_str(), sizeof(Image)) : nullptr;
+  if (handle == nullptr) {
     env->Trace(text::kTraceCreateFailed);
     return 0;
   }
-  void* view = env->MapSection(mapping_handle_, sizeof(Image));
-  context_.image = static_cast<Image*>(view);
+  void* view = env->MapSection(handle, sizeof(Image));
   if (view == nullptr) {
+    env->CloseSection(handle);
     env->Trace(text::kTraceMapFailed);
     return 0;
   }
+  image_.store(static_cast<Image*>(view), std::memory_order_release);
+  // The earlier view stays mapped; its handle is no longer needed to keep the
+  // section, which the new handle holds.
+  if (mapping_handle_ != nullptr) env->CloseSection(mapping_handle_);
+  mapping_handle_ = handle;
   return 1;
 }
 
 void Segment::Delete() {
+  std::lock_guard<std::mutex> guard(lifecycle_mutex_);
   if (mapping_handle_ == nullptr) return;
-  if (context_.image != nullptr) context_.env->UnmapSection(context_.image, sizeof(Image));
-  context_.image = nullptr;
+  Image* view = image_.exchange(nullptr, std::memory_order_acq_rel);
+  if (view != nullptr) env_->UnmapSection(view, sizeof(Image));
 }
 
 void Segment::Close() {
+  std::lock_guard<std::mutex> guard(lifecycle_mutex_);
   if (mapping_handle_ == nullptr) return;
-  context_.env->CloseSection(mapping_handle_);
+  env_->CloseSection(mapping_handle_);
   mapping_handle_ = nullptr;
 }
 

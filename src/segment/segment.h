@@ -2,21 +2,31 @@
 // mapping it, releasing it, and the two window-handle registers.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "core/context.h"
 
 namespace quorsma::segment {
 
+// Threads: the image pointer is published atomically, so Create may run while
+// other threads call the exports: they work on the earlier view (which stays
+// mapped) or on the new one.  Delete unmaps the view; no other thread may be
+// working on the image at that moment.  Create, Delete and Close serialise
+// among themselves.
 class Segment {
  public:
   constexpr Segment() = default;
-  explicit Segment(platform::Env* env) { context_.env = env; }
-  void set_env(platform::Env* env) { context_.env = env; }
+  explicit Segment(platform::Env* env) : env_(env) {}
+  // Set once, before the segment is used from more than one thread.
+  void set_env(platform::Env* env) { env_ = env; }
 
   // Creates the named section or opens it, and maps a view.  1 on success,
-  // 0 on failure (with its trace line).  A second call maps a second view and
-  // takes it in place of the first, which stays mapped.
+  // 0 on failure (with its trace line), leaving an earlier view and handle as
+  // they were.  A second call maps a second view and takes it in place of the
+  // first, which stays mapped (threads may still be reading it); the first
+  // handle is closed, the new one keeps the section.
   int32_t Create();
   // Unmaps this process's view.  Afterwards the image is not available here:
   // operations on it fail cleanly instead of touching unmapped memory.
@@ -24,13 +34,15 @@ class Segment {
   // Gives up the section handle (library unload).
   void Close();
 
-  const Context& context() const { return context_; }
-  Image* image() const { return context_.image; }
+  Context context() const { return Context{image(), env_}; }
+  Image* image() const { return image_.load(std::memory_order_acquire); }
   void* mapping_handle() const { return mapping_handle_; }
 
  private:
-  Context context_;
+  std::atomic<Image*> image_{nullptr};
+  platform::Env* env_ = nullptr;
   void* mapping_handle_ = nullptr;
+  std::mutex lifecycle_mutex_;  // Create, Delete, Close
 };
 
 // Window-handle registers.

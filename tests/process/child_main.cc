@@ -9,6 +9,10 @@
 //   hold              print "ready", then wait until standard input closes
 //   delete            smDelateSharedMemory
 //   create            "create N" with the result of smCreateSharedMemory
+//   recreate-reading N  N calls of smCreateSharedMemory while another thread
+//                     writes and reads D7; "recreated R mismatches M fds F"
+//                     with the successful calls, the reads that did not give
+//                     back the value written, and the growth of open files
 //   get OP            "OP=V" with GetSma(OP)
 //   set OP V          SetSma(OP, V)
 //   point OP          "point 1" when SmaGetPoint(OP) gives a cell, else "point 0"
@@ -28,6 +32,8 @@
 //   fill-m F C        comments "fill" for M F .. F+C-1, in the image only
 //   modify-loop N     "modifying", then sets M N to "gen-1", "gen-2" ...
 //                     through smModifyMemoryComment until killed
+#include <dirent.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -231,6 +237,31 @@ int main(int argc, char** argv) {
     } else if (command == "create") {
       std::printf("create %d\n", smCreateSharedMemory());
       smGetMemoryPointer(&image);
+    } else if (command == "recreate-reading" && i + 1 < argc) {
+      const int count = std::atoi(argv[++i]);
+      auto open_files = [] {
+        int n = 0;
+        if (DIR* dir = opendir("/proc/self/fd")) {
+          while (readdir(dir) != nullptr) ++n;
+          closedir(dir);
+        }
+        return n;
+      };
+      const int files_before = open_files();
+      std::atomic<bool> stop{false};
+      std::atomic<int> mismatches{0};
+      std::thread reader([&] {
+        for (int32_t v = 1; !stop.load(); ++v) {
+          SetSma("D7", v);
+          if (GetSma("D7") != v) mismatches.fetch_add(1);
+        }
+      });
+      int created = 0;
+      for (int k = 0; k < count; ++k) created += smCreateSharedMemory();
+      stop.store(true);
+      reader.join();
+      smGetMemoryPointer(&image);
+      std::printf("recreated %d mismatches %d fds %d\n", created, mismatches.load(), open_files() - files_before);
     } else if (command == "get" && i + 1 < argc) {
       const char* operand = argv[++i];
       std::printf("%s=%d\n", operand, GetSma(operand));

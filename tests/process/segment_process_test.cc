@@ -74,6 +74,12 @@ TEST_F(SegmentProcessTest, MessageHandleLivesInTheImage) {
   EXPECT_EQ(RunChild(kChild, {"get-msg"}, env).out, "msg=99\n");
 }
 
+TEST_F(SegmentProcessTest, CreatingAgainWhileAnotherThreadWorksKeepsItsDataAndLeaksNoHandle) {
+  ChildResult r = RunChild(kChild, {"recreate-reading", "50", "read-d", "7"}, env);
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "recreated 50 mismatches 0 fds 0");
+}
+
 TEST_F(SegmentProcessTest, AttachAndDetachWriteTheirTraceLines) {
   env["QUORSMA_TRACE"] = "stderr";
   ChildResult r = RunChild(kChild, {"mapped"}, env);
