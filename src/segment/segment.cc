@@ -8,7 +8,7 @@
 namespace quorsma::segment {
 
 int32_t Segment::Create() {
-  std::lock_guard<std::mutex> guard(lifecycle_mutex_);
+  LifecycleGuard guard(lifecycle_busy_);
   platform::Env* env = env_;
   // The name must fit a 256-byte buffer; a longer one is refused rather than
   // cut, so that two installations never meet under a shortened name.
@@ -33,14 +33,14 @@ int32_t Segment::Create() {
 }
 
 void Segment::Delete() {
-  std::lock_guard<std::mutex> guard(lifecycle_mutex_);
+  LifecycleGuard guard(lifecycle_busy_);
   if (mapping_handle_ == nullptr) return;
   Image* view = image_.exchange(nullptr, std::memory_order_acq_rel);
   if (view != nullptr) env_->UnmapSection(view, sizeof(Image));
 }
 
 void Segment::Close() {
-  std::lock_guard<std::mutex> guard(lifecycle_mutex_);
+  LifecycleGuard guard(lifecycle_busy_);
   if (mapping_handle_ == nullptr) return;
   env_->CloseSection(mapping_handle_);
   mapping_handle_ = nullptr;

@@ -4,7 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
+#include <thread>
 
 #include "core/context.h"
 
@@ -42,7 +42,23 @@ class Segment {
   std::atomic<Image*> image_{nullptr};
   platform::Env* env_ = nullptr;
   void* mapping_handle_ = nullptr;
-  std::mutex lifecycle_mutex_;  // Create, Delete, Close
+  // Serialises Create, Delete and Close.  A flag rather than a std::mutex,
+  // which is not constant-initialised on every platform; these calls are rare
+  // and short.
+  std::atomic<bool> lifecycle_busy_{false};
+};
+
+class LifecycleGuard {
+ public:
+  explicit LifecycleGuard(std::atomic<bool>& busy) : busy_(busy) {
+    while (busy_.exchange(true, std::memory_order_acquire)) std::this_thread::yield();
+  }
+  ~LifecycleGuard() { busy_.store(false, std::memory_order_release); }
+  LifecycleGuard(const LifecycleGuard&) = delete;
+  LifecycleGuard& operator=(const LifecycleGuard&) = delete;
+
+ private:
+  std::atomic<bool>& busy_;
 };
 
 // Window-handle registers.
