@@ -5,6 +5,7 @@
 
 #include "commands.h"
 #include "host.h"
+#include "section_lock.h"
 
 namespace quorsma::tool {
 namespace {
@@ -44,6 +45,14 @@ MH_SHARED_STRUCTURE* RequireImage() {
                  SectionMapFailure().c_str());
   }
   return image;
+}
+
+void WarnWhenAlone(const char* what) {
+  if (OtherSectionHolders() == 0)
+    std::fprintf(stderr,
+                 "quorsma: warning: no other process holds the section %s: %s with this command (only what a "
+                 "file keeps, such as retentive registers and comments, stays)\n",
+                 SectionName().c_str(), what);
 }
 
 int Fail(const std::string& message) {

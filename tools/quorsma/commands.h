@@ -35,6 +35,10 @@ int Fail(const std::string& message);
 // The same for input the tool refuses before doing anything.
 int BadInput(const std::string& message);
 
+// Says on standard error, when no other process holds the section, that
+// `what` ("the value ends") with this command.
+void WarnWhenAlone(const char* what);
+
 // Refuses a number that is not finite (nan, inf) in a command-line option.
 extern const CLI::Validator kFiniteNumber;
 

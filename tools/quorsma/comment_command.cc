@@ -1,4 +1,5 @@
 // quorsma comment get / set / import: device comments.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -11,6 +12,8 @@
 #include "program_parser.h"
 #include "host.h"
 #include "text_encoding.h"
+#include "device_format.h"
+#include "host.h"
 
 namespace quorsma::tool {
 namespace {
@@ -30,6 +33,7 @@ int CommentGet(const std::string& operand) {
 }
 
 struct SetArgs {
+  std::string encoding;
   std::string kind;
   std::string number;
   std::string text;
@@ -49,8 +53,34 @@ int CommentSet(const SetArgs& args) {
   if (!digits || number >= QSMA_AREA_LARGE)
     return BadInput("number '" + args.number + "': " + (hex ? "hexadecimal 0 to 1FFFE" : "decimal 0 to 131070"));
   std::string comment;
-  if (!FromTerminal(args.text, &comment)) return BadInput("the comment holds characters that CP949 cannot store");
+  const bool ascii = std::all_of(args.text.begin(), args.text.end(), [](char c) { return (c & 0x80) == 0; });
+  if (args.encoding == "utf8") {
+    if (!Utf8ToCp949(args.text, &comment)) return BadInput("the comment is not UTF-8, or CP949 cannot store it");
+  } else if (args.encoding == "cp949") {
+    comment = args.text;
+  } else if (!ascii && !TerminalIsUtf8()) {
+    return BadInput("the comment holds non-ASCII text and the locale is not UTF-8: say what it is with --encoding "
+                    "utf8 or --encoding cp949");
+  } else if (!FromTerminal(args.text, &comment)) {
+    return BadInput("the comment holds characters that CP949 cannot store");
+  }
+  for (char c : comment) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+      return BadInput("the comment holds a control character (" + EscapeControls(std::string(1, c)) +
+                      "); a comment is one line of text");
+  }
   if (comment.size() > kCommentMaxBytes) return BadInput("a comment holds at most 255 bytes (CP949)");
+  // The comment file keeps the first 32 bytes: a double-byte character
+  // across that boundary would come back broken after a restart.  A blank
+  // moves it whole past the cut.
+  std::size_t at = 0;
+  while (at < kCommentFileBytes && at < comment.size())
+    at += static_cast<unsigned char>(comment[at]) >= 0x81 && at + 1 < comment.size() ? 2 : 1;
+  if (at > kCommentFileBytes && comment.size() < kCommentMaxBytes) {
+    comment.insert(kCommentFileBytes - 1, 1, ' ');
+    std::fprintf(stderr, "quorsma: note: a blank was put before the character at byte 32, so that the comment file's "
+                         "32 bytes end on a whole character\n");
+  }
   if (RequireImage() == nullptr) return kExitFailure;
   CaptureLibraryMessages();
   if (!smModifyMemoryComment(args.kind.c_str(), static_cast<int32_t>(number), comment.c_str()))
@@ -60,6 +90,7 @@ int CommentSet(const SetArgs& args) {
                  comment.size());
   if (args.kind == "S" || args.kind == "AD" || args.kind == "DA")
     std::fprintf(stderr, "quorsma: note: %s comments are not kept in the comment file\n", args.kind.c_str());
+  WarnWhenAlone("the comment's memory copy ends");
   return 0;
 }
 
@@ -68,9 +99,40 @@ struct ImportArgs {
   bool utf8 = false;
 };
 
+// True when `text` holds at least one multi-byte UTF-8 sequence and nothing
+// that is not UTF-8.
+bool LooksLikeUtf8(const std::string& text) {
+  bool multibyte = false;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const int n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    if (n == 0 || i + n > text.size()) return false;
+    for (int k = 1; k < n; ++k) {
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    }
+    multibyte = multibyte || n > 1;
+    i += n;
+  }
+  return multibyte;
+}
+
 int CommentImport(const ImportArgs& args) {
   std::string content, error;
+  std::error_code status;
+  if (!std::filesystem::is_regular_file(args.file, status))
+    return BadInput(args.file + " is not a regular file");
   if (!ReadTextFile(args.file, &content, &error)) return Fail(error);
+  if (!args.utf8 && LooksLikeUtf8(content))
+    return BadInput(args.file + " looks like UTF-8 text: import it with --utf8 (comments are stored in CP949)");
+  int line_number = 1;
+  for (std::size_t i = 0; i < content.size(); ++i) {
+    const auto c = static_cast<unsigned char>(content[i]);
+    if (c == '\n') ++line_number;
+    const bool line_end = c == '\n' || (c == '\r' && i + 1 < content.size() && content[i + 1] == '\n');
+    if ((c < 0x20 && !line_end && c != '\t') || c == 0x7F)
+      return BadInput(args.file + ": line " + std::to_string(line_number) + " holds a control character (" +
+                      EscapeControls(std::string(1, static_cast<char>(c))) + "); nothing was imported");
+  }
   if (args.utf8) {
     std::string converted;
     if (!Utf8ToCp949(content, &converted))
@@ -86,20 +148,13 @@ int CommentImport(const ImportArgs& args) {
   if (RequireImage() == nullptr) return kExitFailure;
   CaptureLibraryMessages();
   std::string path = args.file;
+  PrivateTemporaryFile converted;
   if (args.utf8) {
-    path = TemporaryPath("quorsma-import");
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr || std::fwrite(content.data(), 1, content.size(), out) != content.size()) {
-      if (out) std::fclose(out);
-      return Fail("cannot write the converted file " + path);
-    }
-    std::fclose(out);
+    if (!converted.Create("quorsma-import", content, &error)) return Fail(error);
+    path = converted.path();
   }
   const int32_t ok = smModifyMemoryComment_FromFile(path.c_str());
-  if (args.utf8) {
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
-  }
+  converted.Remove();
   if (!ok) return Fail("the library could not open " + path);
   std::printf("%d comment%s imported\n", check.comments, check.comments == 1 ? "" : "s");
   return 0;
@@ -122,6 +177,9 @@ void AddCommentCommand(CLI::App& app, int* exit_code) {
   set->add_option("NUMBER", set_args->number, "Device number: hexadecimal for X Y B W, decimal for the others")
       ->required();
   set->add_option("TEXT", set_args->text, "The comment; an empty text removes it")->required();
+  set->add_option("--encoding", set_args->encoding,
+                  "What TEXT is: utf8 or cp949 (needed for non-ASCII text when the locale is not UTF-8)")
+      ->check(CLI::IsMember({"utf8", "cp949"}));
   set->callback([set_args, exit_code] { *exit_code = CommentSet(*set_args); });
 
   auto import_args = std::make_shared<ImportArgs>();

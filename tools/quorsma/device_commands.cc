@@ -197,14 +197,6 @@ bool SplitAssignments(const std::vector<std::string>& arguments, std::vector<std
   return true;
 }
 
-void WarnWhenAlone(const char* what) {
-  if (OtherSectionHolders() == 0)
-    std::fprintf(stderr,
-                 "quorsma: warning: no other process holds the section %s: %s with this command (only what a "
-                 "file keeps, such as retentive registers and comments, stays)\n",
-                 SectionName().c_str(), what);
-}
-
 int Set(const std::vector<std::string>& arguments) {
   std::vector<std::pair<std::string, std::string>> pairs;
   if (!SplitAssignments(arguments, &pairs)) return kExitBadInput;

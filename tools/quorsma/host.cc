@@ -80,6 +80,56 @@ int OtherSectionHolders() {
 #endif
 }
 
+bool PrivateTemporaryFile::Create(const std::string& stem, const std::string& bytes, std::string* error) {
+  Remove();
+  const std::string name = TemporaryPath(stem);
+#if defined(_WIN32)
+  std::FILE* out = std::fopen(name.c_str(), "wbx");
+  if (out == nullptr) {
+    *error = "cannot create " + name + ": " + std::strerror(errno);
+    return false;
+  }
+  name_ = path_ = name;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+  if (std::fclose(out) != 0 || !written) {
+    *error = "cannot write " + name + ": " + std::strerror(errno);
+    Remove();
+    return false;
+  }
+  return true;
+#else
+  fd_ = open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd_ < 0) {
+    *error = "cannot create " + name + ": " + std::strerror(errno);
+    return false;
+  }
+  unlink(name.c_str());  // nothing to leave behind, whatever ends this process
+  path_ = "/proc/self/fd/" + std::to_string(fd_);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = write(fd_, bytes.data() + done, bytes.size() - done);
+    if (n <= 0) {
+      *error = "cannot write a temporary file in " + name.substr(0, name.rfind('/')) + ": " + std::strerror(errno);
+      Remove();
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+#endif
+}
+
+void PrivateTemporaryFile::Remove() {
+#if defined(_WIN32)
+  if (!name_.empty()) std::remove(name_.c_str());
+#else
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+#endif
+  name_.clear();
+  path_.clear();
+}
+
 std::string SystemError(int code) { return std::strerror(code); }
 
 std::string SectionMapFailure() {

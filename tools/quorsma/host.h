@@ -17,6 +17,25 @@ std::string TemporaryPath(const std::string& stem);
 // (the room left in /dev/shm, the operating system's answer to opening it).
 std::string SectionMapFailure();
 
+// A temporary file only its owner can read, holding given bytes, that is
+// never left behind: on Linux it is unlinked as soon as it is made and read
+// through /proc/self/fd; elsewhere it is removed by Remove or the destructor.
+class PrivateTemporaryFile {
+ public:
+  PrivateTemporaryFile() = default;
+  ~PrivateTemporaryFile() { Remove(); }
+  PrivateTemporaryFile(const PrivateTemporaryFile&) = delete;
+  PrivateTemporaryFile& operator=(const PrivateTemporaryFile&) = delete;
+  bool Create(const std::string& stem, const std::string& bytes, std::string* error);
+  const std::string& path() const { return path_; }  // the name to open it by
+  void Remove();
+
+ private:
+  std::string path_;
+  std::string name_;  // the directory entry while it exists
+  int fd_ = -1;
+};
+
 // How many other processes map the section in use: 0 or more, or -1 where
 // this cannot be told (Windows).
 int OtherSectionHolders();

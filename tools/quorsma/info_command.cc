@@ -5,6 +5,8 @@
 #include <string>
 
 #include "commands.h"
+#include "host.h"
+#include "section_lock.h"
 #include "quorsma/quorsma.h"
 #include "text_encoding.h"
 
@@ -19,15 +21,17 @@ std::string Text(const char (&field)[N]) {
 }
 
 int RunInfo() {
-  const char* name = std::getenv("QUORSMA_SECTION");
-  std::printf("section            %s (%u bytes)\n", name && *name ? name : QSMA_SECTION_NAME, QSMA_SECTION_SIZE);
+  std::printf("section            %s (%u bytes)\n", SectionName().c_str(), QSMA_SECTION_SIZE);
   MH_SHARED_STRUCTURE* image = nullptr;
   smGetMemoryPointer(&image);
   if (image == nullptr) {
     std::printf("address            (not mapped)\n");
-    return 1;
+    return Fail("the section could not be mapped in this process: " + SectionMapFailure());
   }
   std::printf("address            %p\n", static_cast<void*>(image));
+  const char* config = std::getenv("QUORSMA_CONFIG");
+  std::string config_file = config && *config ? config : ExecutableDir() + "/_Configuration/_Configuration.ini";
+  std::printf("configuration file %s%s\n", config_file.c_str(), config && *config ? " (QUORSMA_CONFIG)" : "");
   std::printf("module directory   %s\n", Text(image->ModuleDir).c_str());
   std::printf("EQP_NAME           %s\n", Text(image->EqpName).c_str());
   std::printf("PROGRAM_VER        %s\n", Text(image->ProgramVer).c_str());
