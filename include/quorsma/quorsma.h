@@ -92,6 +92,26 @@ extern "C" {
 /* Bytes of one comment entry: at most 255 characters and a NUL. */
 #define QSMA_COMMENT_BYTES 256
 
+/* Linux: a collector may sleep until a value-change line is pending instead
+ * of polling LogLinePending.  The library's data of a section is the POSIX
+ * shared-memory object named "/", then the section name with every '/'
+ * replaced by '_', then QSMA_LIBRARY_DATA_SUFFIX; it exists while any process
+ * has the library loaded.  Its 32-bit word at byte
+ * QSMA_COLLECTOR_WAITERS_OFFSET counts the collectors asleep.  A collector
+ * that finds no line pending
+ *   1. adds 1 to the word (a sequentially consistent atomic add),
+ *   2. while it still reads LogLinePending as 0, sleeps in
+ *      futex(&LogLinePending, FUTEX_WAIT, 0, timeout) (the shared, not the
+ *      private, form: the flag lies in a mapping of several processes),
+ *   3. subtracts 1 from the word.
+ * After setting LogLinePending to 1 the library reads the word and, when it
+ * is not 0, wakes every sleeper with FUTEX_WAKE; while it is 0 producers pay
+ * nothing more.  A collector that dies asleep leaves the word one too high,
+ * which costs each later line one wake-up call and loses nothing.  Windows
+ * collectors poll. */
+#define QSMA_LIBRARY_DATA_SUFFIX ".SHARDATA"
+#define QSMA_COLLECTOR_WAITERS_OFFSET 8
+
 /* Window handles cross the interface as 32-bit values. */
 typedef int32_t QSMA_HWND;
 

@@ -10,6 +10,8 @@
 //     sets it to 0 once it has copied the line.
 // So a line is never written while the collector may be reading it, and two
 // producers never write it at once; a line that is pending is never replaced.
+// A collector may sleep on the flag instead of polling it; the environment
+// wakes it after the flag is set (see the public header for the protocol).
 #pragma once
 
 #include <atomic>
@@ -33,8 +35,9 @@ inline bool SlotFree(Image& image) {
   return std::atomic_ref<int32_t>(image.LogLinePending).load(std::memory_order_acquire) == 0;
 }
 
-// Writes the line of one change into LogLine and sets LogLinePending to 1.
-// Called with the LogLock held and the slot free.
-void PublishLine(Image& image, LogKind kind, int32_t index, int32_t previous, int32_t value);
+// Writes the line of one change into LogLine, sets LogLinePending to 1 and
+// wakes a collector that sleeps on the flag (Env::LinePending).  Called with
+// the LogLock held and the slot free.
+void PublishLine(const Context& context, LogKind kind, int32_t index, int32_t previous, int32_t value);
 
 }  // namespace quorsma::config

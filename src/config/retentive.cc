@@ -136,7 +136,7 @@ int32_t SetMap(const Context& context, const char* kind, int32_t index) {
     // The D line goes into the slot only while it is free: a line that is
     // pending is never replaced.  The group is saved either way.
     if (SlotFree(image))
-      PublishLine(image, LogKind::kD, index, LoadRelaxed(image.LogPrevD[index]), LoadRelaxed(image.D[index]));
+      PublishLine(context, LogKind::kD, index, LoadRelaxed(image.LogPrevD[index]), LoadRelaxed(image.D[index]));
     SaveRegisterGroup(context, RegisterFile::kData, index);
   } else if (std::strcmp(kind, names::kWriteCheckKind) == 0) {
     platform::ScopedLock lock(context.env->LogLock());

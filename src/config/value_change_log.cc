@@ -50,13 +50,14 @@ void LogChange(const Context& context, int32_t i, const Checked& kind) {
   int32_t value = LoadRelaxed((image.*kind.value)[i]);
   int32_t previous = LoadRelaxed((image.*kind.previous)[i]);
   if (previous == value) return;  // another producer logged it meanwhile
-  PublishLine(image, kind.kind, i, previous, value);
+  PublishLine(context, kind.kind, i, previous, value);
   StoreRelaxed((image.*kind.previous)[i], value);
 }
 
 }  // namespace
 
-void PublishLine(Image& image, LogKind kind, int32_t i, int32_t previous, int32_t value) {
+void PublishLine(const Context& context, LogKind kind, int32_t i, int32_t previous, int32_t value) {
+  Image& image = *context.image;
   char comment[257];
   switch (kind) {
     case LogKind::kM:
@@ -80,7 +81,10 @@ void PublishLine(Image& image, LogKind kind, int32_t i, int32_t previous, int32_
       FormatTo(image.LogLine, text::kFmtLogD, i, previous, value, comment);
       break;
   }
-  std::atomic_ref<int32_t>(image.LogLinePending).store(1, std::memory_order_release);
+  // Sequentially consistent so that the read of the sleepers in LinePending
+  // cannot pass it.
+  std::atomic_ref<int32_t>(image.LogLinePending).store(1, std::memory_order_seq_cst);
+  context.env->LinePending(&image.LogLinePending);
 }
 
 void LogChangeM(const Context& context, int32_t index) { LogChange(context, index, kM); }
@@ -102,7 +106,7 @@ void LogChangeD(const Context& context, int32_t i) {
   // What Set_Map does for D, with the values read above.  A pending line is
   // never replaced: while the slot is taken, D300..D1099 are saved without a
   // line, and their last saved value still moves on.
-  if (slot_free) PublishLine(image, LogKind::kD, i, previous, value);
+  if (slot_free) PublishLine(context, LogKind::kD, i, previous, value);
   SaveRegisterGroup(context, RegisterFile::kData, i);
   StoreRelaxed(image.LogPrevD[i], value);
 }

@@ -108,6 +108,13 @@ class Env {
   // Serialises rewrites of the comment file.
   virtual InterProcessLock* CommentFileLock() = 0;
 
+  // ---- Value-change mailbox ----
+  // Called by a producer right after it has set `flag` (LogLinePending of the
+  // image) to 1: wakes the collectors that sleep on the flag.  Does nothing
+  // more than read a counter when none sleeps.  By default collectors poll
+  // and there is nobody to wake.
+  virtual void LinePending([[maybe_unused]] int32_t* flag) {}
+
   // ---- Process-shared library data (SHARDATA) ----
   // The communication-window handle shared by every process that has the
   // library loaded; null when it cannot be had.

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "collector.h"
+#include "line_waiter.h"
 #include "commands.h"
 #include "host.h"
 #include "section_lock.h"
@@ -23,7 +24,8 @@ struct LogArgs {
   double seconds = 0;
 };
 
-constexpr auto kPollInterval = std::chrono::milliseconds(1);
+// Longest sleep between looks at the stop request and the time limit.
+constexpr auto kWaitSlice = std::chrono::milliseconds(100);
 
 int Log(const LogArgs& args, bool output_given) {
   if (output_given && args.output.empty()) return BadInput("--output needs a file name");
@@ -40,6 +42,7 @@ int Log(const LogArgs& args, bool output_given) {
   }
   InstallStopHandler();
   Collector collector(image);
+  LineWaiter waiter(image);
   if (args.enable) collector.EnableLogging();
   std::fprintf(stderr, "quorsma: collecting value-change lines%s%s%s; Ctrl-C ends\n",
                out == stdout ? "" : " into ", out == stdout ? "" : args.output.c_str(),
@@ -58,7 +61,7 @@ int Log(const LogArgs& args, bool output_given) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() >= args.seconds)
       break;
     if (!collector.Take(&line)) {
-      std::this_thread::sleep_for(kPollInterval);
+      waiter.Wait(kWaitSlice);
       continue;
     }
     ++taken;

@@ -40,7 +40,7 @@ LibraryData* AttachLibraryData(const char* section_name) {
   State& state = TheState();
   std::lock_guard<std::mutex> guard(state.mutex);
   if (state.data != nullptr) return state.data;
-  std::string name = SharedObjectName(std::string(section_name) + ".SHARDATA");
+  std::string name = SharedObjectName(std::string(section_name) + QSMA_LIBRARY_DATA_SUFFIX);
   SharedObject object;
   // The first holder initialises the locks while it still holds the object
   // alone; later holders wait for it.

@@ -6,16 +6,24 @@
 
 #include <pthread.h>
 
+#include <cstddef>
 #include <cstdint>
+
+#include "quorsma/quorsma.h"
 
 namespace quorsma::platform {
 
 struct LibraryData {
-  int32_t comm_handle;  // hWndComm
-  int32_t initialized;  // set once the locks below are initialised
+  int32_t comm_handle;         // hWndComm
+  int32_t initialized;         // set once the locks below are initialised
+  uint32_t collector_waiters;  // collectors asleep on LogLinePending (public header)
+  uint32_t reserved;
   pthread_mutex_t log_lock;
   pthread_mutex_t comment_file_lock;
 };
+
+static_assert(offsetof(LibraryData, collector_waiters) == QSMA_COLLECTOR_WAITERS_OFFSET,
+              "the waiter count lies where the public header says");
 
 // Maps the library data of `section_name`, creating and initialising it for
 // the first holder.  Null when it cannot be had.

@@ -3,9 +3,11 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <linux/futex.h>
 #include <pthread.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -256,6 +258,15 @@ class PosixEnv final : public Env {
     return &comment_lock_;
   }
 
+  void LinePending(int32_t* flag) override {
+    BindLocks();
+    // Sequentially consistent, as is the producer's store of the flag and the
+    // sleeper's add: either the sleeper sees the flag set and does not sleep,
+    // or this read sees the sleeper and wakes it.
+    if (waiters_ == nullptr || std::atomic_ref<uint32_t>(*waiters_).load(std::memory_order_seq_cst) == 0) return;
+    syscall(SYS_futex, flag, FUTEX_WAKE, INT_MAX, nullptr, nullptr, 0);
+  }
+
   int32_t* SharedCommHandle() override {
     LibraryData* data = Data();
     return data ? &data->comm_handle : nullptr;
@@ -273,6 +284,7 @@ class PosixEnv final : public Env {
       LibraryData* data = Data();
       log_lock_.Bind(data);
       comment_lock_.Bind(data);
+      if (data != nullptr) waiters_ = &data->collector_waiters;
     });
   }
 
@@ -288,6 +300,7 @@ class PosixEnv final : public Env {
   std::once_flag bind_once_;
   RobustLock log_lock_{&LibraryData::log_lock};
   RobustLock comment_lock_{&LibraryData::comment_file_lock};
+  uint32_t* waiters_ = nullptr;
 };
 
 }  // namespace
