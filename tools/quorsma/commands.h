@@ -19,6 +19,7 @@ void AddInfoCommand(CLI::App& app, int* exit_code);
 void AddDemoCommand(CLI::App& app, int* exit_code);
 void AddModbusCommand(CLI::App& app, int* exit_code);  // modbus/
 void AddServeCommand(CLI::App& app, int* exit_code);   // http/
+void AddMqttCommand(CLI::App& app, int* exit_code);    // mqtt/
 
 // Parses the command line and runs the chosen subcommand, whose callback
 // leaves its code in `exit_code`; adds `help [COMMAND]` and --version first.

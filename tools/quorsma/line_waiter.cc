@@ -1,7 +1,8 @@
 #include "line_waiter.h"
 
+#include "section_lock.h"
+
 #include <atomic>
-#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -28,9 +29,8 @@ constexpr std::size_t kMappedBytes = QSMA_COLLECTOR_WAITERS_OFFSET + sizeof(uint
 
 // The name of the library's data object of this process's section.
 std::string LibraryDataName() {
-  const char* section = std::getenv("QUORSMA_SECTION");
   std::string name = "/";
-  for (const char* c = (section && *section) ? section : QSMA_SECTION_NAME; *c; ++c) name += *c == '/' ? '_' : *c;
+  for (char c : SectionName()) name += c == '/' ? '_' : c;
   return name + QSMA_LIBRARY_DATA_SUFFIX;
 }
 #endif

@@ -16,5 +16,6 @@ int main(int argc, char** argv) {
   quorsma::tool::AddDemoCommand(app, &exit_code);
   quorsma::tool::AddModbusCommand(app, &exit_code);
   quorsma::tool::AddServeCommand(app, &exit_code);
+  quorsma::tool::AddMqttCommand(app, &exit_code);
   return quorsma::tool::RunCommandLine(app, argc, argv, exit_code);
 }

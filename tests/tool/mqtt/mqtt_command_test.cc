@@ -1,0 +1,224 @@
+// quorsma mqtt as a program against a broker of the test's own.  The test
+// program holds the same section as the tool (QUORSMA_SECTION is inherited)
+// and produces the value changes itself.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <regex>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <thread>
+
+#include "broker.h"
+#include "child_process.h"
+#include "quorsma/quorsma.h"
+#include "text_encoding.h"
+
+namespace quorsma::tool::mqtt {
+namespace {
+
+using namespace std::chrono_literals;
+using quorsma::testing::ChildProcess;
+using quorsma::testing::RunChild;
+using testing::Broker;
+using testing::Message;
+using testing::Subscriber;
+
+const std::map<std::string, std::string> kEnv = {{"LANG", "C.UTF-8"}};
+
+class MqttCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    smGetMemoryPointer(&image);
+    ASSERT_NE(image, nullptr);
+    std::memset(image->W, 0, sizeof image->W);
+    std::memset(image->LogPrevW, 0, sizeof image->LogPrevW);
+    std::memset(image->CommentW[0x20], 0, sizeof image->CommentW[0x20]);
+    image->LogEnable = 0;
+    image->LogLinePending = 0;
+  }
+
+  std::unique_ptr<ChildProcess> StartTool(const Broker& broker, std::vector<std::string> args) {
+    std::vector<std::string> all = {"mqtt", "--broker", "127.0.0.1:" + std::to_string(broker.port()),
+                                    "--topic-prefix", kPrefix, "--enable"};
+    all.insert(all.end(), args.begin(), args.end());
+    return std::make_unique<ChildProcess>(QSMA_TEST_TOOL, all, kEnv);
+  }
+
+  // Writes W20 = first, first + 1, ... each once the previous line was taken.
+  void Produce(int first, int count) {
+    for (int v = first; v < first + count; ++v) {
+      for (int i = 0; i < 5000 && std::atomic_ref<int32_t>(image->LogLinePending).load() != 0; ++i)
+        std::this_thread::sleep_for(1ms);
+      ASSERT_EQ(image->LogLinePending, 0) << "the collector stopped taking lines";
+      SetSma("W20", v);
+    }
+  }
+
+  static bool WaitUntil(const std::function<bool()>& done) {
+    for (int i = 0; i < 500; ++i) {
+      if (done()) return true;
+      std::this_thread::sleep_for(20ms);
+    }
+    return false;
+  }
+
+  static auto Count(const std::string& topic, std::size_t n) {
+    return [topic, n](const std::vector<Message>& all) {
+      std::size_t found = 0;
+      for (const Message& m : all) found += m.topic == topic;
+      return found >= n;
+    };
+  }
+
+  // The new values of the change messages, in arrival order.
+  static std::vector<int> NewValues(const std::vector<Message>& changes) {
+    std::vector<int> values;
+    for (const Message& m : changes) values.push_back(nlohmann::json::parse(m.payload)["new"].get<int>());
+    return values;
+  }
+
+  static std::vector<int> Sequence(int first, int count) {
+    std::vector<int> v;
+    for (int i = first; i < first + count; ++i) v.push_back(i);
+    return v;
+  }
+
+  static constexpr const char* kPrefix = "test/plant";
+  const std::string changes = std::string(kPrefix) + "/changes";
+  const std::string status = std::string(kPrefix) + "/status";
+  const std::string errors = std::string(kPrefix) + "/errors";
+  MH_SHARED_STRUCTURE* image = nullptr;
+};
+
+TEST_F(MqttCommandTest, PublishesChangesDevicesAndWritesAndLeavesItsWill) {
+  Broker broker;
+  Subscriber sub(broker.port(), std::string(kPrefix) + "/#");
+  std::string comment;
+  ASSERT_TRUE(Utf8ToCp949("펌프 압력", &comment));
+  std::memcpy(image->CommentW[0x20], comment.data(), comment.size());
+  auto tool = StartTool(broker, {"--watch", "W10..W11", "--allow-write", "W10", "--interval", "20"});
+  ASSERT_TRUE(sub.WaitFor(Count(status, 1))) << "no status";
+  EXPECT_EQ(sub.On(status).front().payload, "online");
+  ASSERT_TRUE(sub.WaitFor(Count(std::string(kPrefix) + "/devices/W11", 1)));
+
+  Produce(1, 50);
+  ASSERT_TRUE(sub.WaitFor(Count(changes, 50)));
+  EXPECT_EQ(NewValues(sub.On(changes)), Sequence(1, 50)) << "every line once, in order";
+  const auto first = nlohmann::json::parse(sub.On(changes).front().payload);
+  EXPECT_EQ(first["kind"], "W");
+  EXPECT_EQ(first["number"], "0020");
+  EXPECT_EQ(first["index"], 32);
+  EXPECT_EQ(first["old"], 0);
+  EXPECT_EQ(first["comment"], "펌프 압력");
+  EXPECT_EQ(first["line"], "VC => W[0020]=0 => 1 \t: 펌프 압력");
+  EXPECT_TRUE(std::regex_match(first["time"].get<std::string>(),
+                               std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d)")));
+
+  // Writes: one inside the allowed ranges, three refused with a reason each.
+  sub.Publish(std::string(kPrefix) + "/set/W10", "0x2A");
+  sub.Publish(std::string(kPrefix) + "/set/W11", "1");
+  sub.Publish(std::string(kPrefix) + "/set/W10", "12x");
+  sub.Publish(std::string(kPrefix) + "/set/Q10", "1");
+  ASSERT_TRUE(sub.WaitFor(Count(errors, 3)));
+  const auto refused = sub.On(errors);
+  EXPECT_NE(refused[0].payload.find("W11 is not in the ranges allowed"), std::string::npos) << refused[0].payload;
+  EXPECT_NE(refused[1].payload.find("value '12x'"), std::string::npos) << refused[1].payload;
+  EXPECT_NE(refused[2].payload.find("Q10"), std::string::npos) << refused[2].payload;
+  EXPECT_EQ(image->W[0x10], 42);
+  EXPECT_EQ(image->W[0x11], 0);
+  ASSERT_TRUE(sub.WaitFor([&](const std::vector<Message>& all) {
+    for (const Message& m : all)
+      if (m.topic == std::string(kPrefix) + "/devices/W10" && m.payload == "42") return true;
+    return false;
+  }));
+
+  // A late subscriber gets the device values and the status as retained messages.
+  Subscriber late(broker.port(), std::string(kPrefix) + "/devices/#");
+  ASSERT_TRUE(late.WaitFor(Count(std::string(kPrefix) + "/devices/W10", 1)));
+  EXPECT_TRUE(late.On(std::string(kPrefix) + "/devices/W10").front().retained);
+  EXPECT_EQ(late.On(std::string(kPrefix) + "/devices/W10").front().payload, "42");
+
+  // One collector per section.
+  auto second = RunChild(QSMA_TEST_TOOL, {"mqtt", "--broker", "127.0.0.1:" + std::to_string(broker.port())}, kEnv);
+  EXPECT_EQ(second.exit_code, 1);
+  EXPECT_NE(second.err.find("another collector is running (pid " + std::to_string(tool->pid()) + ")"),
+            std::string::npos)
+      << second.err;
+
+  // Killed outright: the broker publishes the will.
+  tool->Kill(SIGKILL);
+  tool->Wait();
+  ASSERT_TRUE(sub.WaitFor(Count(status, 2)));
+  EXPECT_EQ(sub.On(status).back().payload, "offline");
+}
+
+TEST_F(MqttCommandTest, LinesProducedWhileTheBrokerIsAwayArriveOnceInOrder) {
+  Broker broker;
+  // A kept session: the broker holds the messages for this subscriber while
+  // it reconnects after the restart.
+  Subscriber sub(broker.port(), changes, "outage-subscriber");
+  auto tool = StartTool(broker, {});
+  ASSERT_TRUE(WaitUntil([&] { return image->LogEnable == 1; }));
+  Produce(1, 20);
+  ASSERT_TRUE(sub.WaitFor(Count(changes, 20)));
+  std::this_thread::sleep_for(200ms);  // acknowledgements settle
+  broker.Stop();
+  std::this_thread::sleep_for(300ms);
+  Produce(21, 300);
+  broker.Start();
+  ASSERT_TRUE(sub.WaitFor(Count(changes, 320), 30s)) << sub.On(changes).size() << " of 320";
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(NewValues(sub.On(changes)), Sequence(1, 320));
+  tool->Kill(SIGTERM);
+  auto result = tool->Wait();
+  EXPECT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_EQ(image->LogEnable, 0) << "restored at the end";
+}
+
+TEST_F(MqttCommandTest, AFullQueueDropsTheOldestLinesAndSaysHowMany) {
+  Broker broker;
+  Subscriber sub(broker.port(), std::string(kPrefix) + "/#", "overflow-subscriber");
+  auto tool = StartTool(broker, {"--queue", "10"});
+  ASSERT_TRUE(sub.WaitFor(Count(status, 1)));
+  broker.Stop();
+  std::this_thread::sleep_for(300ms);  // the tool notices the lost connection
+  Produce(1, 30);
+  broker.Start();
+  ASSERT_TRUE(sub.WaitFor(Count(changes, 10), 30s));
+  ASSERT_TRUE(sub.WaitFor(Count(errors, 1)));
+  EXPECT_NE(sub.On(errors).front().payload.find("20 lines dropped"), std::string::npos) << sub.On(errors).front().payload;
+  EXPECT_EQ(NewValues(sub.On(changes)), Sequence(21, 10));
+  tool->Kill(SIGTERM);
+  auto result = tool->Wait();
+  EXPECT_NE(result.err.find("20 lines dropped"), std::string::npos) << result.err;
+}
+
+TEST_F(MqttCommandTest, ABrokerThatRequiresAPasswordRefusesAWrongOne) {
+  Broker broker("allow_anonymous false\npassword_file DIR/passwords\n", [](const std::string& dir) {
+    // mosquitto_passwd writes the hashed file the broker reads.
+    ASSERT_EQ(RunChild("/usr/bin/mosquitto_passwd", {"-c", "-b", dir + "/passwords", "plant", "right"}, {}).exit_code,
+              0);
+    std::ofstream(dir + "/wrong") << "wrong\n";
+    std::ofstream(dir + "/right") << "right\n";
+  });
+  auto wrong = StartTool(broker, {"--username", "plant", "--password-file", broker.dir() + "/wrong"});
+  auto result = wrong->Wait();
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_NE(result.err.find("the broker refused the connection"), std::string::npos) << result.err;
+
+  auto right = StartTool(broker, {"--username", "plant", "--password-file", broker.dir() + "/right"});
+  WaitUntil([&] { return image->LogEnable == 1; });
+  std::this_thread::sleep_for(500ms);
+  right->Kill(SIGTERM);
+  result = right->Wait();
+  EXPECT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_NE(result.err.find("connected to the broker"), std::string::npos) << result.err;
+}
+
+}  // namespace
+}  // namespace quorsma::tool::mqtt

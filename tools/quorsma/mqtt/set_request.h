@@ -1,0 +1,24 @@
+// A write asked for over MQTT: the operand from the topic <prefix>/set/<operand>
+// and the value from the payload (decimal, or 0x hexadecimal; a sign is
+// allowed; blanks around it are ignored).  It is written through SetSma only
+// when the operand is writable, every cell it touches lies inside the allowed
+// set, and the value suits the device (0 or 1 for a bit).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "quorsma/quorsma.h"
+#include "range_grammar.h"
+
+namespace quorsma::tool::mqtt {
+
+// Parses a payload; false when it is not a 32-bit number (0xFFFFFFFF is -1).
+bool ParseSetValue(std::string text, int32_t* value);
+
+// Checks and writes.  Returns an empty text when written, else the reason
+// nothing was written.
+std::string ApplySetRequest(MH_SHARED_STRUCTURE* image, const std::string& operand, const std::string& payload,
+                            const DeviceSet& allowed);
+
+}  // namespace quorsma::tool::mqtt
