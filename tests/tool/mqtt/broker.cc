@@ -128,7 +128,7 @@ void Subscriber::OnMessage(mosquitto*, void* self, const mosquitto_message* mess
   s->messages_.push_back({message->topic,
                           std::string(static_cast<const char*>(message->payload),
                                       static_cast<std::size_t>(message->payloadlen)),
-                          message->retain});
+                          message->retain, std::chrono::steady_clock::now()});
   s->arrived_.notify_all();
 }
 

@@ -42,6 +42,7 @@ struct Message {
   std::string topic;
   std::string payload;
   bool retained = false;
+  std::chrono::steady_clock::time_point received;
 };
 
 class Subscriber {
