@@ -4,6 +4,7 @@
 // out as a comment).
 #include <sys/mman.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -21,13 +22,11 @@ namespace {
 
 using quorsma::Image;
 
-// Nothing reaches the operating system: no files, boxes or traces.
-class FuzzEnv final : public quorsma::platform::Env {
+// Nothing reaches the operating system's files, boxes or traces: every file
+// is missing and cannot be written.
+class FuzzEnv final : public quorsma::platform::EnvWrapper {
  public:
-  void* CreateSection(const char*, std::size_t) override { return nullptr; }
-  void* MapSection(void*, std::size_t) override { return nullptr; }
-  void UnmapSection(void*, std::size_t) override {}
-  void CloseSection(void*) override {}
+  FuzzEnv() : EnvWrapper(quorsma::platform::DefaultEnv()) {}
   std::string ExecutablePath() override { return std::string(); }
   std::string GetEnvironment(const char*) override { return std::string(); }
   std::size_t GetProfileString(const char*, const char*, const char*, char* out, std::size_t size,
@@ -35,9 +34,15 @@ class FuzzEnv final : public quorsma::platform::Env {
     if (size > 0) out[0] = '\0';
     return 0;
   }
-  bool WriteProfileString(const char*, const char*, const char*, const char*) override { return false; }
-  bool ReadFile(const char*, std::vector<char>*) override { return false; }
-  bool WriteFileAtomically(const char*, const void*, std::size_t) override { return false; }
+  quorsma::platform::ReadResult ReadFile(const char*, std::vector<char>* out) override {
+    out->clear();
+    return quorsma::platform::ReadResult::kMissing;
+  }
+  int WriteNewFile(const char*, const void*, std::size_t, const char*) override { return EACCES; }
+  int SyncFile(const char*) override { return EACCES; }
+  int RenameFile(const char*, const char*) override { return EACCES; }
+  int SyncDirectory(const char*) override { return EACCES; }
+  void RemoveFile(const char*) override {}
   void ShowMessage(const char* text) override { sink_ += std::strlen(text); }
   void Trace(const char* text) override { sink_ += std::strlen(text); }
   quorsma::platform::InterProcessLock* LogLock() override { return nullptr; }

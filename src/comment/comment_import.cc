@@ -117,13 +117,16 @@ void ImportComments(const Context& context, const char* data, std::size_t size) 
 
 int32_t ModifyMemoryCommentFromFile(const Context& context, const char* path) {
   std::vector<char> file;
-  if (path == nullptr || !context.env->ReadFile(path, &file)) {
+  if (path == nullptr || context.env->ReadFile(path, &file) != platform::ReadResult::kRead) {
     context.env->Trace(Format(text::kFmtCannotOpenFile, path ? path : "").c_str());
     return 0;
   }
+  // The entries change and the file is rewritten under the comment-file
+  // lock, so no attach loads the old file in between.
+  platform::ScopedLock lock(context.env->CommentFileLock());
   ImportComments(context, file.data(), file.size());
   file = {};
-  return SaveMemoryComment(context);
+  return SaveMemoryCommentLocked(context);
 }
 
 }  // namespace quorsma::comment

@@ -68,6 +68,23 @@ void ForEachText(Image& image, const char* data, std::size_t size, Visit&& visit
   }
 }
 
+// Appends a comment's bytes to its listing line.  A control byte (below
+// 0x20, or 0x7F) is written as \xNN, so a comment holding CR, LF or an escape
+// sequence stays on its one line and reaches no terminal raw.  CP949 trail
+// bytes are never in that range, so no character is cut.
+void AppendListed(std::string* listing, const char* text, std::size_t n) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x20 && c != 0x7F) {
+      *listing += static_cast<char>(c);
+      continue;
+    }
+    const char escaped[4] = {'\\', 'x', kHex[c >> 4], kHex[c & 0xF]};
+    listing->append(escaped, 4);
+  }
+}
+
 }  // namespace
 
 std::string CommentListing(Image& image, const char* data, std::size_t size) {
@@ -83,13 +100,13 @@ std::string CommentListing(Image& image, const char* data, std::size_t size) {
     // The entry's text after the copy: the loaded bytes up to their NUL or,
     // when they hold none, on into the entry's own bytes from 32.
     if (const void* nul = std::memchr(t.text, '\0', kTextBytes)) {
-      listing.append(t.text, static_cast<std::size_t>(static_cast<const char*>(nul) - t.text));
+      AppendListed(&listing, t.text, static_cast<std::size_t>(static_cast<const char*>(nul) - t.text));
     } else {
-      listing.append(t.text, kTextBytes);
+      AppendListed(&listing, t.text, kTextBytes);
       const char* rest = t.entry + kTextBytes;
       const std::size_t room = kEntryBytes - kTextBytes;
       const void* end = std::memchr(rest, '\0', room);
-      listing.append(rest, end ? static_cast<std::size_t>(static_cast<const char*>(end) - rest) : room);
+      AppendListed(&listing, rest, end ? static_cast<std::size_t>(static_cast<const char*>(end) - rest) : room);
     }
     listing += kListingLineEnd;
   });
@@ -132,18 +149,27 @@ void ApplyCommentFile(const Context& context, const char* data, std::size_t size
 }
 
 int32_t LoadMemoryComment(const Context& context) {
-  std::vector<char> file;
-  if (!HasProjectDirectory(context) ||
-      !context.env->ReadFile(OthersFilePath(context, kCommentFileName).c_str(), &file)) {
+  if (!HasProjectDirectory(context)) {
     context.env->Trace(text::kTraceNoCommentFile);
     return 0;
   }
-  // The listing is written first: when it cannot be, nothing is loaded.
-  const std::string listing = CommentListing(*context.image, file.data(), file.size());
-  if (!context.env->WriteFileAtomically(OthersFilePath(context, kListingFileName).c_str(), listing.data(),
-                                        listing.size())) {
-    context.env->Trace(text::kTraceNoMemoryFile);
+  // Held from the read to the last copy: a change of another process (entry
+  // written, file rewritten) happens wholly before or after this load, so
+  // the load never puts an old text back over a newer one.
+  platform::ScopedLock lock(context.env->CommentFileLock());
+  std::vector<char> file;
+  if (context.env->ReadFile(OthersFilePath(context, kCommentFileName).c_str(), &file) !=
+      platform::ReadResult::kRead) {
+    context.env->Trace(text::kTraceNoCommentFile);
     return 0;
+  }
+  // The comments are loaded whether or not the listing could be written; a
+  // listing that could not be written is reported.
+  const std::string listing_path = OthersFilePath(context, kListingFileName);
+  const std::string listing = CommentListing(*context.image, file.data(), file.size());
+  if (!context.env->WriteFileAtomically(listing_path.c_str(), listing.data(), listing.size())) {
+    context.env->Trace(text::kTraceNoMemoryFile);
+    context.env->Trace(Format(text::kFmtCannotOpenFile, listing_path.c_str()).c_str());
   }
   ApplyCommentFile(context, file.data(), file.size());
   return 0;

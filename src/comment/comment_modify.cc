@@ -21,13 +21,16 @@ int32_t ModifyMemoryComment(const Context& context, const char* kind, int32_t nu
   }
   if (!InArea(number, kLargeArea)) return 0;
 
+  // The entry changes and the file is rewritten under the comment-file lock,
+  // so no attach loads the old file in between and puts the old text back.
+  platform::ScopedLock lock(context.env->CommentFileLock());
   char* entry = (context.image->*area)[number];
   std::memset(entry, 0, kEntryBytes);
   const void* nul = std::memchr(comment, '\0', kMaxCommentLength);
   const std::size_t length =
       nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - comment) : kMaxCommentLength;
   std::memcpy(entry, comment, length);
-  return SaveMemoryComment(context);
+  return SaveMemoryCommentLocked(context);
 }
 
 }  // namespace quorsma::comment

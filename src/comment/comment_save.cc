@@ -195,16 +195,27 @@ bool WriteOrReport(const Context& context, const std::string& path, const std::s
 }  // namespace
 
 int32_t SaveMemoryComment(const Context& context) {
+  platform::ScopedLock lock(context.env->CommentFileLock());
+  return SaveMemoryCommentLocked(context);
+}
+
+int32_t SaveMemoryCommentLocked(const Context& context) {
   Image& image = *context.image;
   platform::Env& env = *context.env;
   const std::string blocks_path = ProjectFilePath(context, kBlockWorkFileName);
   const std::string texts_path = ProjectFilePath(context, kTextWorkFileName);
   const std::string comment_path = OthersFilePath(context, kCommentFileName);
 
-  platform::ScopedLock lock(env.CommentFileLock());
-
   std::vector<char> existing;
-  if (!HasProjectDirectory(context) || !env.ReadFile(comment_path.c_str(), &existing)) {
+  const platform::ReadResult read =
+      HasProjectDirectory(context) ? env.ReadFile(comment_path.c_str(), &existing) : platform::ReadResult::kMissing;
+  if (read == platform::ReadResult::kFailed) {
+    // A file that is there but cannot be read is not replaced by one whose
+    // header was never seen.
+    env.Trace(Format(text::kFmtCannotOpenFile, comment_path.c_str()).c_str());
+    return 0;
+  }
+  if (read != platform::ReadResult::kRead) {
     existing.clear();
     env.ShowMessage(Format(text::kFmtMustCreateNewFile, comment_path.c_str()).c_str());
   }

@@ -23,5 +23,7 @@ namespace quorsma::comment {
 // "<path> 파일을 열 수 없습니다." names each file that could not be written;
 // with no PLC project directory configured nothing is written at all).
 int32_t SaveMemoryComment(const Context& context);
+// The same, for a caller that holds the comment-file lock.
+int32_t SaveMemoryCommentLocked(const Context& context);
 
 }  // namespace quorsma::comment

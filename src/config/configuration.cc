@@ -18,6 +18,8 @@ struct ConfigKey {
   TextField field;
   // Keys 1-4 are copied before their message box, keys 5-8 after it.
   bool copy_before_message;
+  // Keys 5-8 name directories.
+  bool is_directory() const { return !copy_before_message; }
 };
 
 constexpr ConfigKey kKeys[] = {
@@ -31,8 +33,10 @@ constexpr ConfigKey kKeys[] = {
     {names::kKeyLogDir, &Image::LogDir, false},
 };
 
-// A value holds at most 254 characters: the reader's buffer of 255.
-constexpr std::size_t kValueBuffer = 255;
+// A value holds at most 254 characters: the reader's buffer of 255.  It is
+// read into a larger buffer, so a longer one is seen as such.
+constexpr std::size_t kValueLimit = 254;
+constexpr std::size_t kReadBuffer = 1024;
 
 // Stores `text` in a 1,024-byte field; false (field left as it is) when it
 // does not fit.
@@ -76,17 +80,32 @@ void ReadConfiguration(const Context& context) {
   // leaves ModuleDir empty rather than cut to another directory's name.
   std::string module_dir = ModuleDirectory(env.ExecutablePath());
   if (!StoreText(image.ModuleDir, module_dir)) image.ModuleDir[0] = '\0';
-  std::string path = ConfigurationPath(module_dir);
+  // QUORSMA_CONFIG names another configuration file; nothing else changes.
+  std::string path = env.GetEnvironment(names::kConfigVariable);
+  if (path.empty()) path = ConfigurationPath(module_dir);
 
   for (const ConfigKey& entry : kKeys) {
-    char value[kValueBuffer];
+    char value[kReadBuffer];
     std::size_t n = env.GetProfileString(text::kConfigSection, entry.key, "", value, sizeof value,
                                          path.c_str());
     if (n >= sizeof value) n = sizeof value - 1;  // never trust more than the buffer holds
+    bool refused = false;
+    if (n > kValueLimit) {
+      if (entry.is_directory()) {
+        refused = true;
+        // Cut, it would name another directory that may well exist: the
+        // directory is not used at all (its files are neither read nor
+        // written), and the user is told why.
+        env.ShowMessage(Format(text::kFmtPathTooLong, entry.key, static_cast<int>(kValueLimit)).c_str());
+        n = 0;
+      } else {
+        n = kValueLimit;
+      }
+    }
     value[n] = '\0';
     char (&field)[1024] = image.*entry.field;
     if (entry.copy_before_message) std::memcpy(field, value, n + 1);
-    if (n == 0) env.ShowMessage(Format(text::kFmtKeyIsNull, entry.key).c_str());
+    if (n == 0 && !refused) env.ShowMessage(Format(text::kFmtKeyIsNull, entry.key).c_str());
     if (!entry.copy_before_message) std::memcpy(field, value, n + 1);
   }
 }

@@ -86,7 +86,7 @@ void ApplyMemorySettings(Image& image, const char* text, std::size_t size) {
 
 bool ReadMemorySettings(const Context& context, const std::string& path) {
   std::vector<char> bytes;
-  if (!context.env->ReadFile(path.c_str(), &bytes)) {
+  if (context.env->ReadFile(path.c_str(), &bytes) != platform::ReadResult::kRead) {
     context.env->Trace(Format(text::kFmtCannotOpenFile, path.c_str()).c_str());
     return false;
   }

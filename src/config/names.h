@@ -6,6 +6,8 @@ namespace quorsma::config::names {
 // _Configuration/_Configuration.ini beside the host executable.
 inline constexpr char kConfigDir[] = "_Configuration";
 inline constexpr char kConfigFile[] = "_Configuration.ini";
+// Names a configuration file to read in place of that one.
+inline constexpr char kConfigVariable[] = "QUORSMA_CONFIG";
 
 // Configuration keys, in the order they are read.
 inline constexpr char kKeyEqpName[] = "EQP_NAME";

@@ -4,8 +4,10 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "config/mailbox.h"
@@ -13,6 +15,7 @@
 #include "config/retentive_store.h"
 #include "core/areas.h"
 #include "core/format.h"
+#include "core/messages.h"
 #include "platform/env.h"
 #include "platform/profile.h"
 
@@ -55,10 +58,41 @@ int32_t GroupOfKey(std::string_view key) {
   return n / kGroupSize;
 }
 
-// True only when the file is known not to exist.
-bool FileIsMissing(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::status(path, error).type() == std::filesystem::file_type::not_found;
+// What this process last read or wrote of one retentive file, and the
+// version the file had then: while the file keeps that version its content
+// need not be read again.
+struct CachedFile {
+  platform::FileStamp stamp;
+  std::string content;
+  std::map<int32_t, std::string> written;  // group values this process wrote into `content`
+};
+
+// The files whose last save failed, each reported once until a save of it
+// succeeds again.
+struct SaveState {
+  std::mutex mutex;
+  std::map<std::string, CachedFile> cache;
+  std::set<std::string> failing;
+};
+
+SaveState& State() {
+  static SaveState* state = new SaveState;  // used until the unload hook
+  return *state;
+}
+
+void ReportSave(const Context& context, const std::string& path, int error) {
+  SaveState& state = State();
+  bool report = false;
+  {
+    std::lock_guard<std::mutex> guard(state.mutex);
+    if (error == 0) {
+      state.failing.erase(path);
+    } else {
+      report = state.failing.insert(path).second;
+    }
+  }
+  if (report)
+    context.env->ShowMessage(Format(text::kFmtCannotSave, path.c_str(), platform::ErrorText(error).c_str()).c_str());
 }
 
 }  // namespace
@@ -80,8 +114,13 @@ std::string MemParaFile(const Image& image, const char* name) {
   return FieldText(image.MemParaPath) + platform::kPathSeparator + name;
 }
 
-void SaveRegisterGroup(const Context& context, RegisterFile file, int32_t i) {
+bool HasParameterDirectory(const Image& image) { return image.MemParaPath[0] != '\0'; }
+
+int SaveRegisterGroup(const Context& context, RegisterFile file, int32_t i) {
   Image& image = *context.image;
+  // No directory configured (or one that could not be used): there is no
+  // file to keep current, which the configuration has reported already.
+  if (!HasParameterDirectory(image)) return 0;
   const int32_t start = GroupStart(i);
   const int32_t count = GroupLength(start);
   char key[24];
@@ -99,22 +138,61 @@ void SaveRegisterGroup(const Context& context, RegisterFile file, int32_t i) {
     path = MemParaFile(image, names::kWriteCheckFile);
     section = names::kWriteCheckSection;
   }
-  // The file is read, the one key replaced and the whole file replaced
-  // atomically, so a writer killed at any moment leaves the old or the new
-  // file.  The buffers keep their capacity between saves: a full file is
-  // rewritten without fresh memory each time.  A failed write is not
-  // reported; the register is saved again at its next change.
-  thread_local std::vector<char> old_content;
-  thread_local std::string new_content;
-  if (!context.env->ReadFile(path.c_str(), &old_content)) {
+  // The file is read, the one key replaced and the whole file replaced: at
+  // once in the file (a process killed afterwards loses nothing) and on the
+  // disk shortly after (see Env::ReplaceFileSoon).  The buffers keep their
+  // capacity between saves: a full file is rewritten without fresh memory
+  // each time.
+  SaveState& state = State();
+  std::unique_lock<std::mutex> guard(state.mutex);
+  CachedFile& cached = state.cache[path];
+  platform::FileStamp stamp;
+  const bool known = context.env->FileVersion(path.c_str(), &stamp);
+  if (known && stamp == cached.stamp) {
+    auto it = cached.written.find(start);
+    if (it != cached.written.end() && it->second == value) {
+      guard.unlock();
+      ReportSave(context, path, 0);
+      return 0;  // the file holds these values already
+    }
+  }
+  bool exists = true;
+  if (!known || !(stamp == cached.stamp)) {
+    cached.written.clear();
+    std::vector<char> bytes;
+    const platform::ReadResult read = context.env->ReadFile(path.c_str(), &bytes);
     // Only a file that is not there starts anew; one that exists but cannot
     // be read now is left alone rather than replaced by this one group.
-    if (!FileIsMissing(path)) return;
-    old_content.clear();
+    if (read == platform::ReadResult::kFailed) {
+      state.cache.erase(path);
+      guard.unlock();
+      ReportSave(context, path, EIO);
+      return EIO;
+    }
+    exists = read == platform::ReadResult::kRead;
+    cached.content.assign(bytes.begin(), bytes.end());
+    cached.stamp = stamp;
+    if (!known) cached.stamp = platform::FileStamp{};
   }
-  platform::ProfileWrite(std::string_view(old_content.data(), old_content.size()), section, key, value,
-                         &new_content);
-  context.env->WriteFileAtomically(path.c_str(), new_content.data(), new_content.size());
+  thread_local std::string new_content;
+  platform::ProfileWrite(cached.content, section, key, value, &new_content);
+  int error = 0;
+  // A group whose saved values are unchanged is not written again.
+  if (new_content != cached.content || !exists) {
+    const std::vector<std::string> group = {MemParaFile(image, names::kRetentiveFile),
+                                            MemParaFile(image, names::kWriteCheckFile)};
+    error = context.env->ReplaceFileSoon(path.c_str(), new_content.data(), new_content.size(), group,
+                                         context.env->LogLock());
+    if (error == 0 && context.env->FileVersion(path.c_str(), &cached.stamp)) {
+      cached.content.swap(new_content);
+      cached.written[start] = value;
+    } else {
+      state.cache.erase(path);
+    }
+  }
+  guard.unlock();
+  ReportSave(context, path, error);
+  return error;
 }
 
 void LoadGroup(std::string_view value, int32_t* cells, int32_t count) {
@@ -137,7 +215,7 @@ int32_t SetMap(const Context& context, const char* kind, int32_t index) {
     // pending is never replaced.  The group is saved either way.
     if (SlotFree(image))
       PublishLine(context, LogKind::kD, index, LoadRelaxed(image.LogPrevD[index]), LoadRelaxed(image.D[index]));
-    SaveRegisterGroup(context, RegisterFile::kData, index);
+    SaveRegisterGroup(context, RegisterFile::kData, index);  // a failure is reported through the message sink
   } else if (std::strcmp(kind, names::kWriteCheckKind) == 0) {
     platform::ScopedLock lock(context.env->LogLock());
     SaveRegisterGroup(context, RegisterFile::kWriteCheck, index);
@@ -147,8 +225,10 @@ int32_t SetMap(const Context& context, const char* kind, int32_t index) {
 
 void LoadRetentiveRegisters(const Context& context) {
   Image& image = *context.image;
+  if (!HasParameterDirectory(image)) return;
   std::vector<char> bytes;
-  if (!context.env->ReadFile(MemParaFile(image, names::kRetentiveFile).c_str(), &bytes)) return;
+  if (context.env->ReadFile(MemParaFile(image, names::kRetentiveFile).c_str(), &bytes) != platform::ReadResult::kRead)
+    return;
   // One pass over the file; each group takes the first of its keys, as a
   // look-up of that key would.
   std::vector<std::string_view> values(kGroupCount);

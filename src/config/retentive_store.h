@@ -30,9 +30,13 @@ int32_t GroupLength(int32_t start);
 std::size_t FormatGroup(const int32_t* cells, int32_t count, char* out);
 
 // Writes the group of register i (0 <= i < 131,071) of D or WrDChk to its file
-// in the memory-parameter directory.  The caller holds the LogLock, which also
-// serialises the rewrites of the files between processes.
-void SaveRegisterGroup(const Context& context, RegisterFile file, int32_t i);
+// in the memory-parameter directory, unless the file holds those values
+// already.  The caller holds the LogLock, which also serialises the rewrites
+// of the files between processes.  Returns 0, or the error that kept the file
+// from being written; a failing file is reported through the message sink
+// once, until a save of it succeeds again.  Without a memory-parameter
+// directory there is nothing to save (0).
+int SaveRegisterGroup(const Context& context, RegisterFile file, int32_t i);
 
 // Stores the comma-terminated fields of a saved value text into cells[0..count):
 // field k goes to cells[k] when its closing comma exists; an empty first field

@@ -95,19 +95,22 @@ void LogChangeW(const Context& context, int32_t index) { LogChange(context, inde
 void LogChangeD(const Context& context, int32_t i) {
   Image& image = *context.image;
   const bool always_saved = IsAlwaysRetentive(i);
-  if (!always_saved && (LoadRelaxed(image.LogEnable) == 0 || !SlotFree(image))) return;
+  if (!always_saved && LoadRelaxed(image.LogEnable) == 0) return;
   platform::ScopedLock lock(context.env->LogLock());
   if (LoadRelaxed(image.NoLogD[i]) != 0) return;
   int32_t value = LoadRelaxed(image.D[i]);
   int32_t previous = LoadRelaxed(image.LogPrevD[i]);
   if (previous == value) return;  // another producer handled it meanwhile
-  const bool slot_free = SlotFree(image);
-  if (!always_saved && (LoadRelaxed(image.LogEnable) == 0 || !slot_free)) return;
-  // What Set_Map does for D, with the values read above.  A pending line is
-  // never replaced: while the slot is taken, D300..D1099 are saved without a
-  // line, and their last saved value still moves on.
-  if (slot_free) PublishLine(context, LogKind::kD, i, previous, value);
-  SaveRegisterGroup(context, RegisterFile::kData, i);
+  if (!always_saved && LoadRelaxed(image.LogEnable) == 0) return;
+  // The group is saved first, whether or not the slot is free, so the file
+  // is current after every change.  A change whose save failed is left as it
+  // is: the next check tries the save again.  A pending line is never
+  // replaced: while the slot is taken the last logged value stays, and the
+  // line comes at a later check (which finds the group saved already and
+  // does not write it again).
+  if (SaveRegisterGroup(context, RegisterFile::kData, i) != 0) return;
+  if (!SlotFree(image)) return;
+  PublishLine(context, LogKind::kD, i, previous, value);
   StoreRelaxed(image.LogPrevD[i], value);
 }
 

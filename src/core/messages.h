@@ -73,11 +73,13 @@ inline constexpr char kMsgBsflpDevice[] = "BSFLP Error(Invalid Device)";
 // ---- Configuration, retentive registers, value-change log ----
 inline constexpr char kConfigSection[] = "LAST_LIST_SETTING";
 inline constexpr char kFmtKeyIsNull[] = "%s is NULL!!";
+inline constexpr char kFmtPathTooLong[] = "%s is longer than %d characters: that directory is not used";
 inline constexpr char kFmtLogM[] = "VC => M[%04d]=%d => %d \t: %s";
 inline constexpr char kFmtLogB[] = "VC => B[%04X]=%d => %d \t: %s";
 inline constexpr char kFmtLogL[] = "VC => L[%04d]=%d => %d \t: %s";
 inline constexpr char kFmtLogW[] = "VC => W[%04X]=%d => %d \t: %s";
 inline constexpr char kFmtLogD[] = "VC => D[%04d]=%d => %d \t: %s";
+inline constexpr char kFmtCannotSave[] = "%s could not be saved: %s";
 
 // ---- Comments ----
 inline constexpr char kTraceNoCommentFile[] = "NO FILE - COMMENT";

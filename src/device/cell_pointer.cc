@@ -1,5 +1,7 @@
 // SmaGetPoint: the address of a device's cell, for read-modify-write by the
 // caller (the arithmetic instructions, programs that drive timers).
+#include <cstdint>
+
 #include "config/value_change_log.h"
 #include "core/messages.h"
 #include "device/area_access.h"
@@ -47,6 +49,15 @@ int32_t* SmaGetPoint(const Context& context, const char* operand) {
       ShowMessage(context, text::kMsgGetPointError);
       return nullptr;
   }
+}
+
+void CellWritten(const Context& context, const int32_t* cell) {
+  const Image& image = *context.image;
+  const auto address = reinterpret_cast<std::uintptr_t>(cell);
+  const auto begin = reinterpret_cast<std::uintptr_t>(&image.D[0]);
+  if (address < begin) return;
+  const std::uintptr_t n = (address - begin) / sizeof(int32_t);
+  if (n < static_cast<std::uintptr_t>(kLargeArea)) config::CheckD(context, static_cast<int32_t>(n));
 }
 
 }  // namespace quorsma::device

@@ -38,7 +38,10 @@ int32_t WrapMul(int32_t a, int32_t b) {
 }
 
 void Store(const Context& c, const char* operand, int32_t value) {
-  if (int32_t* cell = device::SmaGetPoint(c, operand)) *cell = value;
+  if (int32_t* cell = device::SmaGetPoint(c, operand)) {
+    *cell = value;
+    device::CellWritten(c, cell);
+  }
 }
 
 // The cell after `cell` in the same device area, or null when `cell` is the
@@ -120,6 +123,8 @@ void Divide(const Context& c, const char* first, const char* second, const char*
   if (x2 == 0 || (x1 == std::numeric_limits<int32_t>::min() && x2 == -1)) return;
   *quotient = x1 / x2;
   *remainder = x1 % x2;
+  device::CellWritten(c, quotient);
+  device::CellWritten(c, remainder);
 }
 
 void IncDevice(const Context& c, const char* operand) {
@@ -128,7 +133,10 @@ void IncDevice(const Context& c, const char* operand) {
     c.env->ShowMessage(text::kMsgIncError);
     return;
   }
-  if (int32_t* cell = device::SmaGetPoint(c, operand)) *cell = WrapAdd(*cell, 1);
+  if (int32_t* cell = device::SmaGetPoint(c, operand)) {
+    *cell = WrapAdd(*cell, 1);
+    device::CellWritten(c, cell);
+  }
 }
 
 // Index registers are not decremented.
@@ -138,7 +146,10 @@ void DecDevice(const Context& c, const char* operand) {
     c.env->ShowMessage(text::kMsgDecError);
     return;
   }
-  if (int32_t* cell = device::SmaGetPoint(c, operand)) *cell = WrapSub(*cell, 1);
+  if (int32_t* cell = device::SmaGetPoint(c, operand)) {
+    *cell = WrapSub(*cell, 1);
+    device::CellWritten(c, cell);
+  }
 }
 
 void Inc(const Context& c, const char* operand) {

@@ -47,6 +47,19 @@ class ScopedLock {
   InterProcessLock* lock_;
 };
 
+enum class ReadResult { kRead, kMissing, kFailed };
+
+struct FileStamp {
+  uint64_t words[5] = {};
+  bool operator==(const FileStamp&) const = default;
+};
+
+// Text of an error returned by the file steps.
+std::string ErrorText(int error);
+
+// The directory part of a path ("." when it has none).
+std::string DirectoryOf(const std::string& path);
+
 class Env {
  public:
   virtual ~Env() = default;
@@ -75,6 +88,8 @@ class Env {
   virtual std::string ExecutablePath() = 0;
   // Value of an environment variable, or empty.
   virtual std::string GetEnvironment(const char* name) = 0;
+  // True when the variable is set, even to the empty text.
+  virtual bool HasEnvironment(const char* name) { return !GetEnvironment(name).empty(); }
 
   // ---- Private-profile (INI) files ----
   // Reads one key; copies at most size-1 characters and a NUL into `out` and
@@ -82,19 +97,61 @@ class Env {
   virtual std::size_t GetProfileString(const char* section, const char* key,
                                        const char* fallback, char* out,
                                        std::size_t size, const char* path) = 0;
-  // Writes one key, creating the file and section when missing.  Returns
-  // false when the file could not be written.
-  virtual bool WriteProfileString(const char* section, const char* key,
-                                  const char* value, const char* path) = 0;
 
-  // ---- Whole files ----
-  // Reads a whole file; false when it cannot be opened or read.
-  virtual bool ReadFile(const char* path, std::vector<char>* out) = 0;
-  // Replaces `path` with `data` so that a process killed at any moment leaves
-  // either the old or the new content: written to a temporary file beside it,
-  // flushed, then renamed over it.  False when it could not be written.
-  virtual bool WriteFileAtomically(const char* path, const void* data,
-                                   std::size_t size) = 0;
+  // ---- Files ----
+  // Every step returns 0 on success or an errno value (the Win32 Env maps
+  // its errors to the nearest one); ErrorText() names it.
+  //
+  // Reads a whole file: kRead with its bytes, kMissing when there is no such
+  // file, kFailed when it exists (or may exist) but could not be read.
+  virtual ReadResult ReadFile(const char* path, std::vector<char>* out) = 0;
+  // Creates `path`, which must not exist, holding `data`; not flushed.  The
+  // new file takes the permissions (and, where allowed, the owner) of the
+  // existing file `like` when `like` is not null and exists.  A failure
+  // leaves no file at `path`.
+  virtual int WriteNewFile(const char* path, const void* data, std::size_t size, const char* like) = 0;
+  // Makes the bytes of the named file durable (they survive a power cut).
+  virtual int SyncFile(const char* path) = 0;
+  // Renames `from` over `to` in one step; not durable until the directory
+  // is synced.
+  virtual int RenameFile(const char* from, const char* to) = 0;
+  // Makes the renames and creations in `directory` durable.
+  virtual int SyncDirectory(const char* directory) = 0;
+  virtual void RemoveFile(const char* path) = 0;
+  // What tells one version of a file from the next (device, inode, size and
+  // change times): false when the file is missing or this cannot be told.
+  // A replacement always changes it.
+  virtual bool FileVersion([[maybe_unused]] const char* path, [[maybe_unused]] FileStamp* out) { return false; }
+  // The file that a write to `path` changes: symbolic links followed to
+  // their final target ("" when they loop).  `path` itself otherwise.
+  virtual std::string ResolveLinks(const char* path) = 0;
+  // A number that no other running process shares (temporary file names).
+  virtual unsigned long ProcessId() = 0;
+
+  // Makes files replaced with WriteFileSoon durable: flushes each of
+  // `paths` and then their directory, holding `writers` (the lock every
+  // replacer of these files holds) so no replacement slips in between.  The
+  // default does it at once on the calling thread; the Linux Env does it on
+  // a background thread shortly after.
+  virtual void SyncLater(const std::vector<std::string>& paths, InterProcessLock* writers);
+  // Completes every pending SyncLater before returning (library unload).
+  virtual void SyncPending() {}
+
+  // Replaces `path` with `data` so that a process killed or a power cut at
+  // any moment leaves either the old or the new content: written to a new
+  // file beside the target, flushed, renamed over it, directory flushed.  A
+  // symbolic link is written through to its target; the target's
+  // permissions are kept.  0 or the error of the step that failed.
+  int ReplaceFile(const char* path, const void* data, std::size_t size);
+  bool WriteFileAtomically(const char* path, const void* data, std::size_t size) {
+    return ReplaceFile(path, data, size) == 0;
+  }
+  // The same replacement without waiting for the disk: the new content is
+  // in place at once (a killed process cannot lose it) and becomes durable
+  // through SyncLater(`sync_group`, `writers`).  `sync_group` lists every
+  // file of the directory that is replaced this way under `writers`.
+  int ReplaceFileSoon(const char* path, const void* data, std::size_t size,
+                      const std::vector<std::string>& sync_group, InterProcessLock* writers);
 
   // ---- User-visible reports ----
   // A modal message box with only an OK button; returns once it is closed.
@@ -123,8 +180,62 @@ class Env {
   virtual void ReleaseSharedData() = 0;
 };
 
+// An Env that forwards every call to another one; fault-injecting and test
+// Envs derive from it and override only what they change.
+class EnvWrapper : public Env {
+ public:
+  explicit EnvWrapper(Env* target) : target_(target) {}
+  Env* target() const { return target_; }
+
+  void* CreateSection(const char* name, std::size_t size) override { return target_->CreateSection(name, size); }
+  void* MapSection(void* handle, std::size_t size) override { return target_->MapSection(handle, size); }
+  void UnmapSection(void* address, std::size_t size) override { target_->UnmapSection(address, size); }
+  void CloseSection(void* handle) override { target_->CloseSection(handle); }
+  bool WrittenRanges(const void* begin, std::size_t length,
+                     std::vector<std::pair<std::size_t, std::size_t>>* out) override {
+    return target_->WrittenRanges(begin, length, out);
+  }
+  std::string ExecutablePath() override { return target_->ExecutablePath(); }
+  std::string GetEnvironment(const char* name) override { return target_->GetEnvironment(name); }
+  bool HasEnvironment(const char* name) override { return target_->HasEnvironment(name); }
+  std::size_t GetProfileString(const char* section, const char* key, const char* fallback, char* out,
+                               std::size_t size, const char* path) override {
+    return target_->GetProfileString(section, key, fallback, out, size, path);
+  }
+  ReadResult ReadFile(const char* path, std::vector<char>* out) override { return target_->ReadFile(path, out); }
+  int WriteNewFile(const char* path, const void* data, std::size_t size, const char* like) override {
+    return target_->WriteNewFile(path, data, size, like);
+  }
+  int SyncFile(const char* path) override { return target_->SyncFile(path); }
+  int RenameFile(const char* from, const char* to) override { return target_->RenameFile(from, to); }
+  int SyncDirectory(const char* directory) override { return target_->SyncDirectory(directory); }
+  void RemoveFile(const char* path) override { target_->RemoveFile(path); }
+  bool FileVersion(const char* path, FileStamp* out) override { return target_->FileVersion(path, out); }
+  std::string ResolveLinks(const char* path) override { return target_->ResolveLinks(path); }
+  unsigned long ProcessId() override { return target_->ProcessId(); }
+  // Deferred syncs run at once through this Env, so that a wrapper sees (and
+  // can fail) their steps; override to defer them.
+  void SyncPending() override {}
+  void ShowMessage(const char* text) override { target_->ShowMessage(text); }
+  void Trace(const char* text) override { target_->Trace(text); }
+  InterProcessLock* LogLock() override { return target_->LogLock(); }
+  InterProcessLock* CommentFileLock() override { return target_->CommentFileLock(); }
+  int32_t* SharedCommHandle() override { return target_->SharedCommHandle(); }
+  void ReleaseSharedData() override { target_->ReleaseSharedData(); }
+
+ private:
+  Env* target_;
+};
+
 // The section name: QUORSMA_SECTION when set, else "__QR_SMA__".
 std::string SectionName(Env& env);
+// The longest section name: its lock objects (the name with a suffix of up
+// to ten characters, and a leading '/' on Linux) must fit the 255 characters
+// the systems allow.
+inline constexpr std::size_t kMaxSectionName = 240;
+// Why QUORSMA_SECTION cannot be used ("" when it can, or is not set): set but
+// empty, holding '/', ending in ".SHARDATA", or too long.
+std::string SectionNameProblem(Env& env);
 
 // The operating system's Env of this build (POSIX or Win32).  Lives for the
 // whole process.

@@ -33,12 +33,18 @@ void AttachProcess(Segment& segment) {
   config::ReadConfiguration(context);
   comment::LoadMemoryComment(context);
   if (RetentiveRegistersUnloaded(*context.image)) config::LoadRetentiveRegisters(context);
+  // Without a memory-parameter directory there is no settings file to read
+  // (the configuration has said why).
+  if (context.image->MemParaPath[0] == '\0') return;
   std::string settings = FieldText(context.image->MemParaPath) + platform::kPathSeparator + "_MEM_SMEF.ini";
   config::ReadMemorySettings(context, settings);
 }
 
 void DetachProcess(Segment& segment) {
   segment.context().env->Trace(text::kTraceDetach);
+  // Files replaced without waiting for the disk are made durable before the
+  // process goes.
+  segment.context().env->SyncPending();
   segment.Delete();
 }
 

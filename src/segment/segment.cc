@@ -10,10 +10,16 @@ namespace quorsma::segment {
 int32_t Segment::Create() {
   LifecycleGuard guard(lifecycle_busy_);
   platform::Env* env = env_;
-  // The name must fit a 256-byte buffer; a longer one is refused rather than
-  // cut, so that two installations never meet under a shortened name.
+  // A name that would meet another section, or lose its lock objects, is
+  // refused with a message rather than used.
+  const std::string problem = platform::SectionNameProblem(*env);
+  if (!problem.empty()) {
+    env->ShowMessage(problem.c_str());
+    env->Trace(text::kTraceCreateFailed);
+    return 0;
+  }
   std::string name = platform::SectionName(*env);
-  void* handle = name.size() < 256 ? env->CreateSection(name.c_str(), sizeof(Image)) : nullptr;
+  void* handle = env->CreateSection(name.c_str(), sizeof(Image));
   if (handle == nullptr) {
     env->Trace(text::kTraceCreateFailed);
     return 0;

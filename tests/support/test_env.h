@@ -12,9 +12,9 @@
 
 namespace quorsma::testing {
 
-class TestEnv : public platform::Env {
+class TestEnv : public platform::EnvWrapper {
  public:
-  TestEnv() : real_(platform::DefaultEnv()) {}
+  TestEnv() : EnvWrapper(platform::DefaultEnv()) {}
 
   std::vector<std::string> messages;  // message-box texts, in order
   std::vector<std::string> traces;    // trace lines, in order
@@ -26,27 +26,15 @@ class TestEnv : public platform::Env {
     traces.clear();
   }
 
-  void* CreateSection(const char* name, std::size_t size) override { return real_->CreateSection(name, size); }
-  void* MapSection(void* handle, std::size_t size) override { return real_->MapSection(handle, size); }
-  void UnmapSection(void* address, std::size_t size) override { real_->UnmapSection(address, size); }
-  void CloseSection(void* handle) override { real_->CloseSection(handle); }
   std::string ExecutablePath() override {
-    return executable_path.empty() ? real_->ExecutablePath() : executable_path;
+    return executable_path.empty() ? target()->ExecutablePath() : executable_path;
   }
   std::string GetEnvironment(const char* name) override {
     auto it = environment.find(name);
-    return it != environment.end() ? it->second : real_->GetEnvironment(name);
+    return it != environment.end() ? it->second : target()->GetEnvironment(name);
   }
-  std::size_t GetProfileString(const char* section, const char* key, const char* fallback, char* out,
-                               std::size_t size, const char* path) override {
-    return real_->GetProfileString(section, key, fallback, out, size, path);
-  }
-  bool WriteProfileString(const char* section, const char* key, const char* value, const char* path) override {
-    return real_->WriteProfileString(section, key, value, path);
-  }
-  bool ReadFile(const char* path, std::vector<char>* out) override { return real_->ReadFile(path, out); }
-  bool WriteFileAtomically(const char* path, const void* data, std::size_t size) override {
-    return real_->WriteFileAtomically(path, data, size);
+  bool HasEnvironment(const char* name) override {
+    return environment.count(name) != 0 || target()->HasEnvironment(name);
   }
   void ShowMessage(const char* text) override { messages.emplace_back(text); }
   void Trace(const char* text) override { traces.emplace_back(text); }
@@ -65,7 +53,6 @@ class TestEnv : public platform::Env {
     std::mutex mutex_;
   };
 
-  platform::Env* real_;
   LocalLock log_lock_;
   LocalLock comment_lock_;
   int32_t comm_handle_ = 0;

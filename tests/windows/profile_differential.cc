@@ -14,12 +14,16 @@
 #include <sstream>
 #include <string>
 
+#include <vector>
+
 #include "platform/env.h"
+#include "platform/profile.h"
 #include "unit/platform/profile_cases.h"
 
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #endif
 
 namespace {
@@ -72,6 +76,22 @@ std::string ReadFile(const std::string& path) {
   return Quoted(&bytes);
 }
 
+// Writes one key the way each platform's programs do: the system function
+// on Windows (our own code where it would take null arguments as requests
+// to delete), our profile code on the whole file elsewhere.
+bool WriteProfile(quorsma::platform::Env* env, const char* section, const char* key, const char* value,
+                  const char* path) {
+  if (path == nullptr) return false;
+#if defined(_WIN32)
+  if (section != nullptr && key != nullptr && value != nullptr)
+    return WritePrivateProfileStringA(section, key, value, path) != FALSE;
+#endif
+  std::vector<char> bytes;
+  if (env->ReadFile(path, &bytes) == quorsma::platform::ReadResult::kFailed) return false;
+  std::string updated = quorsma::platform::ProfileWrite(std::string(bytes.begin(), bytes.end()), section, key, value);
+  return env->WriteFileAtomically(path, updated.data(), updated.size());
+}
+
 }  // namespace
 
 int main() {
@@ -106,7 +126,7 @@ int main() {
   for (const auto& c : quorsma::testing::kProfileWriteCases) {
     std::string path = (dir / ("write" + std::to_string(index++))).string();
     WriteFile(path, c.before);
-    bool ok = env->WriteProfileString(c.section, c.key, c.value, path.c_str());
+    bool ok = WriteProfile(env, c.section, c.key, c.value, path.c_str());
     std::printf("write %s | section=%s key=%s value=%s | ok=%d file=%s\n", c.name, Quoted(c.section).c_str(),
                 Quoted(c.key).c_str(), Quoted(c.value).c_str(), ok, ReadFile(path).c_str());
   }

@@ -219,7 +219,7 @@ int Set(const std::vector<std::string>& arguments) {
     }
     shown.push_back(w.text);
   }
-  if (LibraryMessageCount() != messages) return Fail("the library refused a write (its message is above)");
+  if (LibraryMessageCount() != messages) return Fail("the library refused a write or could not save it (its message is above)");
   std::vector<DeviceValue> rows = ReadAll(image, shown);
   MarkForced(&rows, LoadForces());
   std::fputs(RenderTable(rows).c_str(), stdout);

@@ -10,7 +10,6 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +18,7 @@
 #include <vector>
 
 #include "platform/env.h"
+#include "platform/posix/background_sync.h"
 #include "platform/posix/library_data.h"
 #include "platform/posix/shared_object.h"
 #include "platform/profile.h"
@@ -152,30 +152,20 @@ class PosixEnv final : public Env {
     return value ? std::string(value) : std::string();
   }
 
+  bool HasEnvironment(const char* name) override { return std::getenv(name) != nullptr; }
+
   std::size_t GetProfileString(const char* section, const char* key, const char* fallback,
                                char* out, std::size_t size, const char* path) override {
     std::vector<char> bytes;
-    if (!ReadFile(path, &bytes)) return ProfileRead(nullptr, section, key, fallback, out, size);
+    if (ReadFile(path, &bytes) != ReadResult::kRead) return ProfileRead(nullptr, section, key, fallback, out, size);
     std::string content(bytes.begin(), bytes.end());
     return ProfileRead(&content, section, key, fallback, out, size);
   }
 
-  bool WriteProfileString(const char* section, const char* key, const char* value,
-                          const char* path) override {
-    std::vector<char> bytes;
-    std::string content;
-    if (ReadFile(path, &bytes)) {
-      content.assign(bytes.begin(), bytes.end());
-    } else if (errno != ENOENT) {
-      return false;  // a file that exists but cannot be read is left alone
-    }
-    std::string updated = ProfileWrite(content, section, key, value);
-    return WriteFileAtomically(path, updated.data(), updated.size());
-  }
-
-  bool ReadFile(const char* path, std::vector<char>* out) override {
+  ReadResult ReadFile(const char* path, std::vector<char>* out) override {
+    out->clear();
     int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) return (errno == ENOENT || errno == ENOTDIR) ? ReadResult::kMissing : ReadResult::kFailed;
     struct stat st = {};
     std::size_t expected = (fstat(fd, &st) == 0 && st.st_size > 0) ? static_cast<std::size_t>(st.st_size) : 0;
     // Read straight into the result, growing it only if the file grew.
@@ -186,53 +176,104 @@ class PosixEnv final : public Env {
       ssize_t n = read(fd, out->data() + filled, out->size() - filled);
       if (n < 0) {
         if (errno == EINTR) continue;
-        int saved = errno;
         close(fd);
         out->clear();
-        errno = saved;
-        return false;
+        return ReadResult::kFailed;
       }
       if (n == 0) break;
       filled += static_cast<std::size_t>(n);
     }
     close(fd);
     out->resize(filled);
-    return true;
+    return ReadResult::kRead;
   }
 
-  bool WriteFileAtomically(const char* path, const void* data, std::size_t size) override {
-    static std::atomic<unsigned> counter{0};
-    std::string target(path);
-    std::size_t slash = target.find_last_of('/');
-    std::string directory = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
-    std::string temporary = target + ".tmp." + std::to_string(getpid()) + "." +
-                            std::to_string(counter.fetch_add(1));
-    // The new content is written to an unnamed file in the target's directory
-    // and only given a name once complete, so a writer killed mid-write leaves
-    // no partial file behind.  The rename is what makes the replacement
-    // atomic; the page cache outlives the process.
+  int WriteNewFile(const char* path, const void* data, std::size_t size, const char* like) override {
+    // The content is written to an unnamed file in the target's directory
+    // and only given its name once complete, so a writer killed mid-write
+    // leaves no partial file behind.
+    const std::string directory = DirectoryOf(path);
     int fd = open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
     bool named = false;
     if (fd < 0) {
-      fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-      if (fd < 0) return false;
+      fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+      if (fd < 0) return errno;
       named = true;
     }
-    bool ok = WriteAll(fd, data, size);
-    if (ok && !named) {
+    int error = WriteAll(fd, data, size) ? 0 : errno;
+    struct stat st = {};
+    if (error == 0 && like != nullptr && stat(like, &st) == 0) {
+      // What the user set on the file is kept; the owner only where this
+      // process may give it away.
+      if (fchown(fd, st.st_uid, st.st_gid) != 0) {
+        // Not permitted: the file stays this process's own.
+      }
+      if (fchmod(fd, st.st_mode & 07777) != 0) error = errno;
+    }
+    if (error == 0 && !named) {
       char proc_path[64];
       std::snprintf(proc_path, sizeof proc_path, "/proc/self/fd/%d", fd);
-      ok = linkat(AT_FDCWD, proc_path, AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0;
-      named = ok;
+      if (linkat(AT_FDCWD, proc_path, AT_FDCWD, path, AT_SYMLINK_FOLLOW) == 0)
+        named = true;
+      else
+        error = errno;
     }
-    ok = (close(fd) == 0) && ok;
-    if (ok) ok = rename(temporary.c_str(), target.c_str()) == 0;
-    if (!ok) {
-      if (named) unlink(temporary.c_str());
-      return false;
-    }
+    if (close(fd) != 0 && error == 0) error = errno;
+    if (error != 0 && named) unlink(path);
+    return error;
+  }
+
+  int SyncFile(const char* path) override {
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    int error = fdatasync(fd) == 0 ? 0 : errno;
+    close(fd);
+    return error;
+  }
+
+  int RenameFile(const char* from, const char* to) override { return rename(from, to) == 0 ? 0 : errno; }
+
+  int SyncDirectory(const char* directory) override {
+    int fd = open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    int error = fsync(fd) == 0 ? 0 : errno;
+    close(fd);
+    return error;
+  }
+
+  void RemoveFile(const char* path) override { unlink(path); }
+
+  bool FileVersion(const char* path, FileStamp* out) override {
+    struct stat st = {};
+    if (stat(path, &st) != 0) return false;
+    out->words[0] = static_cast<uint64_t>(st.st_dev);
+    out->words[1] = static_cast<uint64_t>(st.st_ino);
+    out->words[2] = static_cast<uint64_t>(st.st_size);
+    out->words[3] = static_cast<uint64_t>(st.st_mtim.tv_sec) * 1000000000u + static_cast<uint64_t>(st.st_mtim.tv_nsec);
+    out->words[4] = static_cast<uint64_t>(st.st_ctim.tv_sec) * 1000000000u + static_cast<uint64_t>(st.st_ctim.tv_nsec);
     return true;
   }
+
+  std::string ResolveLinks(const char* path) override {
+    std::string at(path);
+    for (int hop = 0; hop < 40; ++hop) {
+      struct stat st = {};
+      if (lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return at;
+      char buffer[PATH_MAX + 1];
+      ssize_t n = readlink(at.c_str(), buffer, PATH_MAX);
+      if (n <= 0) return at;
+      std::string link(buffer, static_cast<std::size_t>(n));
+      at = link[0] == '/' ? link : DirectoryOf(at) + "/" + link;
+    }
+    return std::string();  // a loop of links
+  }
+
+  unsigned long ProcessId() override { return static_cast<unsigned long>(getpid()); }
+
+  void SyncLater(const std::vector<std::string>& paths, InterProcessLock* writers) override {
+    syncer_.Add(paths, writers);
+  }
+  void SyncPending() override { syncer_.Finish(); }
 
   void ShowMessage(const char* text) override {
     if (DeliverToMessageSink(text)) return;
@@ -297,6 +338,7 @@ class PosixEnv final : public Env {
   std::mutex views_mutex_;
   std::vector<View> views_;
 
+  BackgroundSync syncer_{this};
   std::once_flag bind_once_;
   RobustLock log_lock_{&LibraryData::log_lock};
   RobustLock comment_lock_{&LibraryData::comment_file_lock};

@@ -3,7 +3,7 @@
 // and OutputDebugStringA (or the host's sinks, when installed).
 #include <windows.h>
 
-#include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -47,6 +47,24 @@ bool WriteAll(HANDLE file, const void* data, std::size_t size) {
     size -= written;
   }
   return true;
+}
+
+// The nearest errno value of a Win32 error, for ErrorText.
+int ErrnoOf(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_WRITE_PROTECT: return EACCES;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return EEXIST;
+    case ERROR_INVALID_NAME:
+    case ERROR_FILENAME_EXCED_RANGE: return ENAMETOOLONG;
+    default: return EIO;
+  }
 }
 
 // The file part of a path, without its extension ("C:\App\Tool.exe" gives
@@ -124,7 +142,7 @@ class Win32Env final : public Env {
     if (out == nullptr || size == 0) return 0;
     if (path == nullptr || section == nullptr || key == nullptr || IsLongPath(path)) {
       std::vector<char> bytes;
-      if (path == nullptr || !ReadFile(path, &bytes)) return ProfileRead(nullptr, section, key, fallback, out, size);
+      if (path == nullptr || ReadFile(path, &bytes) != ReadResult::kRead) return ProfileRead(nullptr, section, key, fallback, out, size);
       std::string content(bytes.begin(), bytes.end());
       return ProfileRead(&content, section, key, fallback, out, size);
     }
@@ -132,26 +150,24 @@ class Win32Env final : public Env {
     return GetPrivateProfileStringA(section, key, fallback ? fallback : "", out, room, path);
   }
 
-  bool WriteProfileString(const char* section, const char* key, const char* value,
-                          const char* path) override {
-    if (path == nullptr) return false;
-    if (section == nullptr || key == nullptr || value == nullptr || IsLongPath(path)) {
-      std::vector<char> bytes;
-      std::string content;
-      if (ReadFile(path, &bytes)) content.assign(bytes.begin(), bytes.end());
-      std::string updated = ProfileWrite(content, section, key, value);
-      return WriteFileAtomically(path, updated.data(), updated.size());
-    }
-    return WritePrivateProfileStringA(section, key, value, path) != FALSE;
+  bool HasEnvironment(const char* name) override {
+    char probe[1];
+    SetLastError(ERROR_SUCCESS);
+    return GetEnvironmentVariableA(name, probe, sizeof probe) != 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
   }
 
-  bool ReadFile(const char* path, std::vector<char>* out) override {
-    if (path == nullptr || out == nullptr) return false;
+  ReadResult ReadFile(const char* path, std::vector<char>* out) override {
+    if (out == nullptr) return ReadResult::kFailed;
+    out->clear();
+    if (path == nullptr) return ReadResult::kMissing;
     std::wstring name = WidePath(path);
     HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    out->clear();
+    if (file == INVALID_HANDLE_VALUE) {
+      DWORD error = GetLastError();
+      return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? ReadResult::kMissing
+                                                                             : ReadResult::kFailed;
+    }
     LARGE_INTEGER length = {};
     if (GetFileSizeEx(file, &length) && length.QuadPart > 0 && length.QuadPart < 0x40000000) {
       out->reserve(static_cast<std::size_t>(length.QuadPart));
@@ -168,29 +184,60 @@ class Win32Env final : public Env {
       out->insert(out->end(), chunk, chunk + n);
     }
     CloseHandle(file);
-    return ok;
+    if (!ok) out->clear();
+    return ok ? ReadResult::kRead : ReadResult::kFailed;
   }
 
-  bool WriteFileAtomically(const char* path, const void* data, std::size_t size) override {
-    static std::atomic<unsigned> counter{0};
-    if (path == nullptr || (data == nullptr && size > 0)) return false;
-    std::wstring target = WidePath(path);
-    std::wstring temporary = WidePath(std::string(path) + ".tmp." + std::to_string(GetCurrentProcessId()) + "." +
-                                      std::to_string(counter.fetch_add(1)));
-    if (target.empty() || temporary.empty()) return false;
-    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    bool ok = WriteAll(file, data, size);
-    ok = FlushFileBuffers(file) && ok;
-    ok = CloseHandle(file) && ok;
-    if (ok) ok = ReplaceWith(temporary, target);
-    if (!ok) {
-      DeleteFileW(temporary.c_str());
-      return false;
+  int WriteNewFile(const char* path, const void* data, std::size_t size, const char* like) override {
+    std::wstring name = WidePath(path);
+    if (name.empty()) return EINVAL;
+    DWORD attributes = FILE_ATTRIBUTE_NORMAL;
+    if (like != nullptr) {
+      DWORD existing = GetFileAttributesW(WidePath(like).c_str());
+      if (existing != INVALID_FILE_ATTRIBUTES && !(existing & FILE_ATTRIBUTE_DIRECTORY))
+        attributes = existing & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+      if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
     }
-    return true;
+    HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return ErrnoOf(GetLastError());
+    int error = WriteAll(file, data, size) ? 0 : ErrnoOf(GetLastError());
+    if (!CloseHandle(file) && error == 0) error = ErrnoOf(GetLastError());
+    if (error != 0) DeleteFileW(name.c_str());
+    return error;
   }
+
+  int SyncFile(const char* path) override {
+    HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return ErrnoOf(GetLastError());
+    int error = FlushFileBuffers(file) ? 0 : ErrnoOf(GetLastError());
+    CloseHandle(file);
+    return error;
+  }
+
+  // Another process reading the target at that moment can make the rename
+  // fail for a short while; it is tried a few times before it counts as
+  // failed.  MOVEFILE_WRITE_THROUGH returns once the rename is on the disk.
+  int RenameFile(const char* from, const char* to) override {
+    std::wstring source = WidePath(from), target = WidePath(to);
+    if (source.empty() || target.empty()) return EINVAL;
+    for (int attempt = 0;; ++attempt) {
+      if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+      DWORD error = GetLastError();
+      if (attempt >= 20 || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)) return ErrnoOf(error);
+      Sleep(5);
+    }
+  }
+
+  // Renames are written through already.
+  int SyncDirectory(const char*) override { return 0; }
+
+  void RemoveFile(const char* path) override { DeleteFileW(WidePath(path).c_str()); }
+
+  std::string ResolveLinks(const char* path) override { return std::string(path); }
+
+  unsigned long ProcessId() override { return GetCurrentProcessId(); }
 
   void ShowMessage(const char* text) override {
     if (DeliverToMessageSink(text)) return;
@@ -212,22 +259,6 @@ class Win32Env final : public Env {
   void ReleaseSharedData() override {}
 
  private:
-  // Renames the temporary file over the target.  Another process reading the
-  // target at that moment can make the rename fail for a short while; it is
-  // tried a few times before the write counts as failed.
-  static bool ReplaceWith(const std::wstring& temporary, const std::wstring& target) {
-    for (int attempt = 0; attempt < 20; ++attempt) {
-      if (MoveFileExW(temporary.c_str(), target.c_str(),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return true;
-      }
-      DWORD error = GetLastError();
-      if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) return false;
-      Sleep(5);
-    }
-    return false;
-  }
-
   NamedMutexLock log_lock_{this, "LogLock"};
   NamedMutexLock comment_lock_{this, "CommentFileLock"};
 };

@@ -109,11 +109,19 @@ TEST_F(CommentLoaderTest, WithoutAProjectDirectoryNothingIsRead) {
   EXPECT_EQ(env.traces, std::vector<std::string>{"NO FILE - COMMENT"});
 }
 
-TEST_F(CommentLoaderTest, UnwritableListingTracesAndLoadsNothing) {
+TEST_F(CommentLoaderTest, UnwritableListingIsReportedAndCommentsStillLoad) {
   std::filesystem::create_directories(listing_path());  // a directory in its place
   Load(BuildWcd({{0x0090, 1, 0, {"abc"}}}));
-  EXPECT_EQ(env.traces, std::vector<std::string>{"NO FILE - MEMORY"});
-  EXPECT_EQ(image->CommentM[1][0], '\0');
+  ASSERT_EQ(env.traces.size(), 2u);
+  EXPECT_EQ(env.traces[0], "NO FILE - MEMORY");
+  EXPECT_NE(env.traces[1].find("MEMORY.TXT"), std::string::npos);
+  EXPECT_STREQ(image->CommentM[1], "abc");
+}
+
+TEST_F(CommentLoaderTest, ListingKeepsEveryCommentOnItsLine) {
+  Load(BuildWcd({{0x0090, 1, 0, {"a\r\nM000009=forged", "\x1B[2Jb\x7F"}}}));
+  EXPECT_EQ(ReadBytes(listing_path()), "M000001=a\\x0D\\x0AM000009=forged\r\nM000002=\\x1B[2Jb\\x7F\r\n");
+  EXPECT_STREQ(image->CommentM[1], "a\r\nM000009=forged");
 }
 
 TEST_F(CommentLoaderTest, TruncatedFileLoadsUpToItsLastCompleteText) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -129,12 +130,31 @@ TEST_F(ConfigurationTest, MissingFileShowsEightMessagesAndEmptiesEveryText) {
   }
 }
 
-TEST_F(ConfigurationTest, LongValuesAreCutTo254Characters) {
+// A long text is cut to 254 characters; a long directory is not used at all
+// (cut, it would name another directory), with a message.
+TEST_F(ConfigurationTest, LongValuesAreCutLongDirectoriesRefused) {
   std::string value(300, 'v');
-  Install(dir.File("app"), "[LAST_LIST_SETTING]\r\nEQP_NAME=" + value + "\r\nMEM_PARA_PATH=" + value + "\r\n");
+  Prefill("old");
+  Install(dir.File("app"), "[LAST_LIST_SETTING]\r\nEQP_NAME=" + value + "\r\nMEM_PARA_PATH=" + value +
+                               "\r\nMEM_PLC_PATH=" + value.substr(0, 254) + "\r\n");
   config::ReadConfiguration(context);
   EXPECT_EQ(FieldText(image->EqpName), value.substr(0, 254));
-  EXPECT_EQ(FieldText(image->MemParaPath), value.substr(0, 254));
+  EXPECT_EQ(FieldText(image->MemParaPath), "");
+  EXPECT_EQ(FieldText(image->MemPlcPath), value.substr(0, 254));
+  EXPECT_NE(std::find(env.messages.begin(), env.messages.end(),
+                      "MEM_PARA_PATH is longer than 254 characters: that directory is not used"),
+            env.messages.end());
+  EXPECT_EQ(std::find(env.messages.begin(), env.messages.end(), "MEM_PARA_PATH is NULL!!"), env.messages.end());
+}
+
+TEST_F(ConfigurationTest, ConfigVariableNamesAnotherFile) {
+  Install(dir.File("app"), "[LAST_LIST_SETTING]\r\nEQP_NAME=BESIDE\r\n");
+  const std::string other = dir.File("elsewhere.ini");
+  WriteBytes(other, "[LAST_LIST_SETTING]\r\nEQP_NAME=OTHER\r\n");
+  env.environment["QUORSMA_CONFIG"] = other;
+  config::ReadConfiguration(context);
+  EXPECT_EQ(FieldText(image->EqpName), "OTHER");
+  EXPECT_EQ(FieldText(image->ModuleDir), dir.File("app") + kSep);
 }
 
 TEST_F(ConfigurationTest, SecondProgramReplacesTheTexts) {

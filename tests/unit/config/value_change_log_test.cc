@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "support/test_image.h"
@@ -148,20 +149,23 @@ TEST_F(ValueChangeLogTest, LoggingOffSavesOnlyTheAlwaysRetentiveRegisters) {
 TEST_F(ValueChangeLogTest, AlwaysRetentiveRangeBounds) {
   struct Case {
     int32_t index;
+    const char* key;  // of its group
     bool saved;
-  } cases[] = {{299, false}, {300, true}, {1099, true}, {1100, false}};
+  } cases[] = {{299, "D000250=", false}, {300, "D000300=", true}, {1099, "D001050=", true}, {1100, "D001100=", false}};
   image->LogEnable = 0;
+  image->LogLinePending = 1;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.index);
     image->D[c.index] = 8;
     config::CheckD(context, c.index);
-    EXPECT_EQ(image->LogPrevD[c.index], c.saved ? 8 : 0);
+    EXPECT_EQ(DataFile().find(c.key) != std::string::npos, c.saved);
   }
 }
 
-// While a line is pending, D300..D1099 are still saved and their last saved
-// value moves on, but the pending line stays as it is.
-TEST_F(ValueChangeLogTest, PendingLineSurvivesTheAlwaysRetentivePath) {
+// While a line is pending, D300..D1099 are still saved, but their last logged
+// value stays, so their line comes once the slot is free; the group is not
+// written again while it holds the same values.  Logging on, any D is saved.
+TEST_F(ValueChangeLogTest, PendingLineDelaysTheLineNotTheSave) {
   std::strcpy(image->LogLine, "VC => M[0001]=0 => 1 \t: ");
   image->LogLinePending = 1;
   image->D[700] = 3;
@@ -169,11 +173,18 @@ TEST_F(ValueChangeLogTest, PendingLineSurvivesTheAlwaysRetentivePath) {
   config::CheckD(context, 700);
   config::CheckD(context, 5000);
   EXPECT_EQ(Line(), "VC => M[0001]=0 => 1 \t: ");
-  EXPECT_EQ(image->LogLinePending, 1);
-  EXPECT_EQ(image->LogPrevD[700], 3);
-  EXPECT_EQ(image->LogPrevD[5000], 0);
+  EXPECT_EQ(image->LogPrevD[700], 0);
   EXPECT_NE(DataFile().find("D000700=3,"), std::string::npos);
-  EXPECT_EQ(DataFile().find("D005000="), std::string::npos);
+  EXPECT_NE(DataFile().find("D005000=3,"), std::string::npos);
+
+  const auto saved_at = std::filesystem::last_write_time(dir.File("_DIO_DV.ini"));
+  for (int k = 0; k < 3; ++k) config::CheckD(context, 700);
+  EXPECT_EQ(std::filesystem::last_write_time(dir.File("_DIO_DV.ini")), saved_at);
+
+  image->LogLinePending = 0;
+  config::CheckD(context, 700);
+  EXPECT_EQ(Line(), "VC => D[0700]=0 => 3 \t: ");
+  EXPECT_EQ(image->LogPrevD[700], 3);
 }
 
 TEST_F(ValueChangeLogTest, ExcludedDataRegisterIsNeitherLoggedNorSaved) {
