@@ -140,7 +140,7 @@ int SaveRegisterGroup(const Context& context, RegisterFile file, int32_t i) {
   }
   // The file is read, the one key replaced and the whole file replaced: at
   // once in the file (a process killed afterwards loses nothing) and on the
-  // disk shortly after (see Env::ReplaceFileSoon).  The buffers keep their
+  // disk shortly after (see Env::ReplaceContentSoon).  The buffers keep their
   // capacity between saves: a full file is rewritten without fresh memory
   // each time.
   SaveState& state = State();
@@ -181,7 +181,7 @@ int SaveRegisterGroup(const Context& context, RegisterFile file, int32_t i) {
   if (new_content != cached.content || !exists) {
     const std::vector<std::string> group = {MemParaFile(image, names::kRetentiveFile),
                                             MemParaFile(image, names::kWriteCheckFile)};
-    error = context.env->ReplaceFileSoon(path.c_str(), new_content.data(), new_content.size(), group,
+    error = context.env->ReplaceContentSoon(path.c_str(), new_content.data(), new_content.size(), group,
                                          context.env->LogLock());
     if (error == 0 && context.env->FileVersion(path.c_str(), &cached.stamp)) {
       cached.content.swap(new_content);

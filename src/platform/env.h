@@ -142,15 +142,15 @@ class Env {
   // file beside the target, flushed, renamed over it, directory flushed.  A
   // symbolic link is written through to its target; the target's
   // permissions are kept.  0 or the error of the step that failed.
-  int ReplaceFile(const char* path, const void* data, std::size_t size);
+  int ReplaceContent(const char* path, const void* data, std::size_t size);
   bool WriteFileAtomically(const char* path, const void* data, std::size_t size) {
-    return ReplaceFile(path, data, size) == 0;
+    return ReplaceContent(path, data, size) == 0;
   }
   // The same replacement without waiting for the disk: the new content is
   // in place at once (a killed process cannot lose it) and becomes durable
   // through SyncLater(`sync_group`, `writers`).  `sync_group` lists every
   // file of the directory that is replaced this way under `writers`.
-  int ReplaceFileSoon(const char* path, const void* data, std::size_t size,
+  int ReplaceContentSoon(const char* path, const void* data, std::size_t size,
                       const std::vector<std::string>& sync_group, InterProcessLock* writers);
 
   // ---- User-visible reports ----

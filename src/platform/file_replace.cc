@@ -48,14 +48,14 @@ std::string DirectoryOf(const std::string& path) {
   return cut == 0 ? path.substr(0, 1) : path.substr(0, cut);
 }
 
-int Env::ReplaceFile(const char* path, const void* data, std::size_t size) {
+int Env::ReplaceContent(const char* path, const void* data, std::size_t size) {
   std::string target;
   int error = WriteAndRename(*this, path, data, size, /*flush=*/true, &target);
   if (error != 0) return error;
   return SyncDirectory(DirectoryOf(target).c_str());
 }
 
-int Env::ReplaceFileSoon(const char* path, const void* data, std::size_t size,
+int Env::ReplaceContentSoon(const char* path, const void* data, std::size_t size,
                          const std::vector<std::string>& sync_group, InterProcessLock* writers) {
   std::string target;
   int error = WriteAndRename(*this, path, data, size, /*flush=*/false, &target);

@@ -32,6 +32,8 @@
 //   fill-m F C        comments "fill" for M F .. F+C-1, in the image only
 //   modify-loop N     "modifying", then sets M N to "gen-1", "gen-2" ...
 //                     through smModifyMemoryComment until killed
+//   modify-range F C  sets M F .. F+C-1 to "set-<n>", one call each; "modified"
+//   inc OP            one rung with SM400 on: LD SM400, INC OP
 #include <dirent.h>
 
 #include <cstdio>
@@ -163,7 +165,7 @@ bool Run(MH_SHARED_STRUCTURE* image, int argc, char** argv, int& i) {
   std::string command = argv[i];
   auto arg = [&]() -> const char* { return i + 1 < argc ? argv[++i] : ""; };
   if (command != "plc-path" && command != "modify" && command != "import" && command != "comment-m" &&
-      command != "fill-m" && command != "modify-loop")
+      command != "fill-m" && command != "modify-loop" && command != "modify-range")
     return false;
   if (image == nullptr) {
     std::printf("not mapped\n");
@@ -184,6 +186,15 @@ bool Run(MH_SHARED_STRUCTURE* image, int argc, char** argv, int& i) {
     int first = std::atoi(arg());
     int count = std::atoi(arg());
     for (int n = first; n < first + count; ++n) std::snprintf(image->CommentM[n], 256, "fill");
+  } else if (command == "modify-range") {
+    int first = std::atoi(arg());
+    int count = std::atoi(arg());
+    char text[32];
+    for (int n = first; n < first + count; ++n) {
+      std::snprintf(text, sizeof text, "set-%d", n);
+      smModifyMemoryComment("M", n, text);
+    }
+    std::printf("modified\n");
   } else {
     int number = std::atoi(arg());
     std::printf("modifying\n");
@@ -268,6 +279,10 @@ int main(int argc, char** argv) {
     } else if (command == "set" && i + 2 < argc) {
       const char* operand = argv[++i];
       SetSma(operand, std::atoi(argv[++i]));
+    } else if (command == "inc" && i + 1 < argc) {
+      if (image) image->SM[400] = 1;
+      LD("SM400");
+      INC(argv[++i]);
     } else if (command == "point" && i + 1 < argc) {
       std::printf("point %d\n", SmaGetPoint(argv[++i]) != nullptr);
     } else if (log_commands::Run(image, argc, argv, i)) {

@@ -71,7 +71,11 @@ TEST_F(CommentProcessTest, KilledRewriterLeavesTheOldOrTheNewFile) {
     args.insert(args.end(), {"modify-loop", "100"});
     ChildProcess writer(kChild, args, env);
     ASSERT_EQ(writer.ReadLine(), "modifying\n");
-    std::this_thread::sleep_for(std::chrono::microseconds(random() % 40000));
+    // Every rewrite flushes three files, so it takes a while; the first
+    // round waits for one to complete, so the later ones have a file to keep.
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % 250000));
+    for (int wait = 0; round == 0 && wait < 1000 && Wcd().empty(); ++wait)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
     writer.Kill(SIGKILL);
     ASSERT_EQ(writer.Wait().signal, SIGKILL);
 

@@ -24,6 +24,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+#undef GetProfileString  // the Env's method, not the system's ANSI/wide macro
 #endif
 
 namespace {

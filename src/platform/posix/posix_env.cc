@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -67,8 +68,27 @@ class PosixEnv final : public Env {
   void* CreateSection(const char* name, std::size_t size) override {
     auto* handle = new SectionHandle;
     handle->name = SharedObjectName(name);
-    if (!OpenSharedObject(handle->name, size, &handle->object)) {
+    // The whole section is reserved when it is created, as on Windows: a
+    // sparse one would fail later, at the first write to a page that finds
+    // the shared-memory file system full, and that failure is a bus error
+    // in whichever process writes.  QUORSMA_SPARSE_SECTION=1 leaves it
+    // sparse, for small machines that accept that risk.
+    const bool sparse = GetEnvironment("QUORSMA_SPARSE_SECTION") == "1";
+    std::function<bool(int)> reserve;
+    if (!sparse) {
+      reserve = [size](int fd) {
+        int error = posix_fallocate(fd, 0, static_cast<off_t>(size));
+        if (error != 0) errno = error;
+        return error == 0;
+      };
+    }
+    if (!OpenSharedObject(handle->name, size, &handle->object, reserve)) {
+      const int error = errno;
       delete handle;
+      if (!sparse && (error == ENOSPC || error == ENOMEM))
+        ShowMessage(("The shared section needs " + std::to_string(size) +
+                     " bytes of shared memory (/dev/shm), which it does not have: " + ErrorText(error))
+                        .c_str());
       return nullptr;
     }
     return handle;
