@@ -206,7 +206,9 @@ class Section:
         if len(data) > _layout.COMMENT_BYTES - 1:
             raise ValueError(f"a comment is at most {_layout.COMMENT_BYTES - 1} bytes in CP949, not {len(data)}")
         stored, messages = self._call(self._library.cdecl.smModifyMemoryComment, kind.encode("ascii"), number, data)
-        if not stored or messages:
+        # A message with a stored comment is information (the comment file was
+        # made anew); the editor's result alone tells a failure.
+        if not stored:
             raise OSError(messages[0] if messages else f"the library refused the {kind}{number} comment")
 
     # ---- value-change lines ----
