@@ -146,7 +146,10 @@ prepare_prefix() {
   timeout --kill-after=10 600 "$wine_loader" wineboot -i </dev/null >"$WINEPREFIX.boot.log" 2>&1
   local rc=$?
   [ $rc -eq 0 ] || { tail -5 "$WINEPREFIX.boot.log"; return $rc; }
-  [ -f "$WINEPREFIX/system.reg" ]
+  # wineboot returns before the wine server has written the registry files;
+  # waiting for the server to end makes the new prefix complete on disk.
+  timeout --kill-after=10 120 wineserver -w
+  [ -f "$WINEPREFIX/system.reg" ] || { echo "no registry in the new prefix"; tail -5 "$WINEPREFIX.boot.log"; return 1; }
 }
 run_gtest() {  # run_gtest DIR PROGRAM: runs a Google Test program in DIR under wine
   local dir=$1 program=$2 log
