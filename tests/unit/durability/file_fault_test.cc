@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 #include "comment/comment_loader.h"
@@ -19,6 +20,14 @@
 
 namespace quorsma::testing {
 namespace {
+
+// An absolute path of the in-memory file system of the power-cut Env, with
+// the separator the library puts between its parts on this platform.
+std::string CutPath(std::initializer_list<const char*> parts) {
+  std::string path;
+  for (const char* part : parts) path += std::string(1, platform::kPathSeparator) + part;
+  return path.substr(1);
+}
 
 class FileFaultTest : public ImageTest {
  protected:
@@ -99,7 +108,7 @@ TEST_F(FileFaultTest, FailedCommentWritesAreReportedAndKeepTheOldFile) {
 TEST_F(FileFaultTest, PowerCutDuringRetentiveSaveLeavesOldOrNew) {
   context.env = &cut;
   std::snprintf(image->MemParaPath, sizeof image->MemParaPath, "/para");
-  const std::string path = "/para/_DIO_DV.ini";
+  const std::string path = CutPath({"/para", "_DIO_DV.ini"});
   const std::string old_file = "[MODULE_DV]\r\nD000300=5,\r\n";
   cut.Put(path, old_file);
   image->D[300] = 6;
@@ -123,8 +132,8 @@ TEST_F(FileFaultTest, PowerCutDuringRetentiveSaveLeavesOldOrNew) {
 TEST_F(FileFaultTest, PowerCutDuringCommentWritesLeavesOldOrNew) {
   context.env = &cut;
   std::snprintf(image->MemPlcPath, sizeof image->MemPlcPath, "/plc");
-  const std::string wcd = "/plc/Resource/Others/COMMENT.WCD";
-  const std::string listing = "/plc/Resource/Others/MEMORY.TXT";
+  const std::string wcd = CutPath({"/plc", "Resource", "Others", "COMMENT.WCD"});
+  const std::string listing = CutPath({"/plc", "Resource", "Others", "MEMORY.TXT"});
   struct Case {
     const char* name;
     std::function<void()> run;
