@@ -1,7 +1,10 @@
 // Attach and detach of a process: the first process of a section (which
-// creates it) and a later one (which opens it), with no data files present.
+// creates it, reserving the whole section, or leaving it sparse with
+// QUORSMA_SPARSE_SECTION=1) and a later one (which opens it), with no data
+// files present.
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "segment/attach.h"
@@ -23,6 +26,8 @@ quorsma::testing::TestEnv& BenchEnv(const std::string& section) {
 }
 
 void BM_AttachFirstProcess(benchmark::State& state) {
+  const bool sparse = state.range(0) != 0;
+  if (sparse) setenv("QUORSMA_SPARSE_SECTION", "1", 1);
   int round = 0;
   for (auto _ : state) {
     auto& env = BenchEnv("qsma_bench_first_" + std::to_string(++round));
@@ -31,8 +36,9 @@ void BM_AttachFirstProcess(benchmark::State& state) {
     DetachProcess(segment);
     segment.Close();  // last holder: the section goes away
   }
+  unsetenv("QUORSMA_SPARSE_SECTION");
 }
-BENCHMARK(BM_AttachFirstProcess)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AttachFirstProcess)->ArgName("sparse")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void BM_AttachLaterProcess(benchmark::State& state) {
   auto& env = BenchEnv("qsma_bench_later");
