@@ -22,9 +22,10 @@ using quorsma::testing::UniqueSectionName;
 // Commands on a section kept alive by a holder, with lock files of their own.
 class ToolProgramTest : public ::testing::Test {
  protected:
+  // The holder attaches after the comment file of earlier runs is removed.
   ToolProgramTest()
       : env_{{"QUORSMA_SECTION", UniqueSectionName("cli")}, {"LANG", "C.UTF-8"}, {"QUORSMA_LOCK_DIR", dir_.File("")}},
-        holder_(QSMA_TEST_CHILD, {"hold"}, env_) {
+        holder_((testing::RemoveCommentFile(), QSMA_TEST_CHILD), {"hold"}, env_) {
     EXPECT_EQ(holder_.ReadLine(), "ready\n");
     testing::WriteFile(program_, "LD X0\nOUT Y0\n");
   }
@@ -93,6 +94,22 @@ TEST_F(ToolProgramTest, ExitCodesAreZeroOneOrTwo) {
     }
   }
   EXPECT_EQ(Tool({"--version"}).out.rfind("quorsma ", 0), 0u);
+}
+
+TEST_F(ToolProgramTest, AMissingOrBadInputFileReadsTheSameInEveryCommand) {
+  const std::string missing = dir_.File("missing.il");
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"run", missing}, {"demo", "--program", missing}, {"comment", "import", missing}}) {
+    const ChildResult result = Tool(args);
+    EXPECT_EQ(result.exit_code, 2) << args[0];
+    EXPECT_EQ(result.err, "quorsma: error: cannot read " + missing + ": No such file or directory\n") << args[0];
+  }
+  testing::WriteFile(program_, "LD X0\nOUT Q5\n");
+  const ChildResult run = Tool({"run", program_, "--scans", "1"});
+  const ChildResult demo = Tool({"demo", "--program", program_, "--seconds", "0.1"});
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_EQ(demo.exit_code, 2) << demo.err;
+  EXPECT_EQ(demo.err, run.err);
 }
 
 TEST_F(ToolProgramTest, OneRunnerAndOneCollectorPerSection) {
@@ -177,6 +194,9 @@ TEST_F(ToolProgramTest, CommentTextsThatWouldBeStoredWrongAreRefused) {
     EXPECT_EQ(result.exit_code, 2) << args[2] << " " << args.back() << result.err;
   }
   EXPECT_EQ(Tool({"comment", "get", "M20"}).out, "M20\t(no comment)\n") << "nothing was imported";
+  // A comment another program stored with control characters is shown escaped.
+  RunChild(QSMA_TEST_CHILD, {"modify", "M", "21", "a\x1B[2J\tb"}, env_);
+  EXPECT_EQ(Tool({"comment", "get", "M21"}).out, "M21\ta\\x1B[2J\\tb\n");
   env_["LC_ALL"] = "C";
   env_["LANG"] = "C";
   EXPECT_EQ(Tool({"comment", "set", "M", "1", "\xED\x8E\x8C"}).exit_code, 2) << "what the bytes are is unknown";

@@ -1,11 +1,14 @@
 // Helpers shared by the subcommands, and the command line itself.
+#include <cerrno>
 #include <cmath>
+#include <filesystem>
 #include <cstdio>
 #include <cstring>
 
 #include "commands.h"
 #include "host.h"
 #include "section_lock.h"
+#include "terminal.h"
 
 namespace quorsma::tool {
 namespace {
@@ -53,6 +56,28 @@ void WarnWhenAlone(const char* what) {
                  "quorsma: warning: no other process holds the section %s: %s with this command (only what a "
                  "file keeps, such as retentive registers and comments, stays)\n",
                  SectionName().c_str(), what);
+}
+
+bool CheckInputFiles(const std::vector<std::string>& paths) {
+  for (const std::string& path : paths) {
+    std::error_code status;
+    std::string reason;
+    if (std::filesystem::is_directory(path, status)) {
+      reason = "is a directory";
+    } else if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+      std::fclose(file);
+      continue;
+    } else {
+      reason = SystemError(errno);
+    }
+    std::fprintf(stderr, "quorsma: error: cannot read %s: %s\n", path.c_str(), reason.c_str());
+    return false;
+  }
+  return true;
+}
+
+void EndLineAfterInterrupt() {
+  if (StopRequested() && StdoutIsTerminal()) std::fputc('\n', stdout);
 }
 
 int Fail(const std::string& message) {

@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include <string>
+#include <vector>
 
 #include "quorsma/quorsma.h"
 
@@ -36,9 +37,20 @@ int Fail(const std::string& message);
 // The same for input the tool refuses before doing anything.
 int BadInput(const std::string& message);
 
+// Refuses the first of `paths` that is not a file this process can read,
+// with "quorsma: error: cannot read PATH: REASON" (the operating system's
+// reason, or "is a directory"); true when every one can be read.  Commands
+// check their input files with this before doing anything, so a missing file
+// reads the same everywhere and exits with kExitBadInput.
+bool CheckInputFiles(const std::vector<std::string>& paths);
+
 // Says on standard error, when no other process holds the section, that
 // `what` ("the value ends") with this command.
 void WarnWhenAlone(const char* what);
+
+// After Ctrl-C on a terminal, which echoes "^C" without ending the line,
+// ends that line so that what follows starts on a line of its own.
+void EndLineAfterInterrupt();
 
 // Refuses a number that is not finite (nan, inf) in a command-line option.
 extern const CLI::Validator kFiniteNumber;

@@ -9,11 +9,11 @@
 #include "library_messages.h"
 #include "monitor.h"
 #include "operand_syntax.h"
+#include "plural.h"
 #include "program_parser.h"
 #include "host.h"
 #include "text_encoding.h"
 #include "device_format.h"
-#include "host.h"
 
 namespace quorsma::tool {
 namespace {
@@ -28,7 +28,7 @@ int CommentGet(const std::string& operand) {
   if (RequireImage() == nullptr) return kExitFailure;
   CaptureLibraryMessages();
   const std::string comment = CommentOf(operand);
-  std::printf("%s\t%s\n", operand.c_str(), comment.empty() ? "(no comment)" : ToTerminal(comment).c_str());
+  std::printf("%s\t%s\n", operand.c_str(), comment.empty() ? "(no comment)" : EscapeControls(ToTerminal(comment)).c_str());
   return 0;
 }
 
@@ -119,6 +119,7 @@ bool LooksLikeUtf8(const std::string& text) {
 int CommentImport(const ImportArgs& args) {
   std::string content, error;
   std::error_code status;
+  if (!CheckInputFiles({args.file})) return kExitBadInput;
   if (!std::filesystem::is_regular_file(args.file, status))
     return BadInput(args.file + " is not a regular file");
   if (!ReadTextFile(args.file, &content, &error)) return Fail(error);
@@ -142,8 +143,7 @@ int CommentImport(const ImportArgs& args) {
   ImportCheck check = CheckImportText(content);
   if (!check.errors.empty()) {
     for (const std::string& e : check.errors) std::fprintf(stderr, "%s: %s\n", args.file.c_str(), e.c_str());
-    return BadInput(std::to_string(check.errors.size()) + " bad line" + (check.errors.size() == 1 ? "" : "s") +
-                    "; nothing was imported");
+    return BadInput(Counted(static_cast<int64_t>(check.errors.size()), "bad line") + "; nothing was imported");
   }
   if (RequireImage() == nullptr) return kExitFailure;
   CaptureLibraryMessages();
@@ -156,7 +156,7 @@ int CommentImport(const ImportArgs& args) {
   const int32_t ok = smModifyMemoryComment_FromFile(path.c_str());
   converted.Remove();
   if (!ok) return Fail("the library could not open " + path);
-  std::printf("%d comment%s imported\n", check.comments, check.comments == 1 ? "" : "s");
+  std::printf("%s imported\n", Counted(check.comments, "comment").c_str());
   return 0;
 }
 
@@ -184,9 +184,7 @@ void AddCommentCommand(CLI::App& app, int* exit_code) {
 
   auto import_args = std::make_shared<ImportArgs>();
   CLI::App* import = comment->add_subcommand("import", "Import key=comment lines and rewrite the comment file once");
-  import->add_option("FILE", import_args->file, "The import file (CP949 text unless --utf8)")
-      ->required()
-      ->check(CLI::ExistingFile);
+  import->add_option("FILE", import_args->file, "The import file (CP949 text unless --utf8)")->required();
   import->add_flag("--utf8", import_args->utf8, "The file is UTF-8: convert it to CP949 first");
   import->footer("Each comment is laid out in 8-byte cells, at most 32 bytes.  The file is checked first: if any line "
                  "would be rejected, nothing is imported.");

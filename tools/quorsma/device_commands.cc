@@ -15,6 +15,7 @@
 #include "library_messages.h"
 #include "monitor.h"
 #include "operand_syntax.h"
+#include "plural.h"
 #include "range_grammar.h"
 #include "section_lock.h"
 #include "terminal.h"
@@ -269,8 +270,7 @@ int Watch(const WatchArgs& args) {
       table.changed[i] = rows[i].value != previous[i].value || rows[i].ok != previous[i].ok;
     std::string screen = Render(rows, args.output, table);
     if (terminal) {
-      screen = "every " + std::to_string(args.interval_ms) + " ms: " + std::to_string(operands.size()) + " device" +
-               (operands.size() == 1 ? "" : "s") + "    " + Now() + "    Ctrl-C ends\n\n" + screen;
+      screen = "every " + std::to_string(args.interval_ms) + " ms: " + Counted(static_cast<int64_t>(operands.size()), "device") + "    " + Now() + "    Ctrl-C ends\n\n" + screen;
       Redraw(screen);
     } else {
       std::fputs(screen.c_str(), stdout);
@@ -306,7 +306,7 @@ int ForceCommand(const ForceArgs& args) {
       const std::size_t n = forces.forces().size();
       forces.ClearAll();
       if (!forces.Save(&error)) return Fail(error);
-      std::printf("%zu force%s cleared\n", n, n == 1 ? "" : "s");
+      std::printf("%s cleared\n", Counted(static_cast<int64_t>(n), "force").c_str());
       return 0;
     }
     Operand op;

@@ -10,6 +10,7 @@
 #include "line_waiter.h"
 #include "commands.h"
 #include "host.h"
+#include "plural.h"
 #include "section_lock.h"
 #include "terminal.h"
 #include "text_encoding.h"
@@ -77,10 +78,9 @@ int Log(const LogArgs& args, bool output_given) {
   if (out != stdout && std::fclose(out) != 0 && write_error == 0) write_error = errno;
   if (write_error != 0) {
     return Fail("cannot write " + (out == stdout ? std::string("standard output") : args.output) + ": " +
-                SystemError(write_error) + " (" + std::to_string(taken - 1) + " line" + (taken == 2 ? "" : "s") +
-                " written before)");
+                SystemError(write_error) + " (" + Counted(taken - 1, "line") + " written before)");
   }
-  std::fprintf(stderr, "quorsma: %lld line%s collected\n", static_cast<long long>(taken), taken == 1 ? "" : "s");
+  std::fprintf(stderr, "quorsma: %s collected\n", Counted(taken, "line").c_str());
   return 0;
 }
 

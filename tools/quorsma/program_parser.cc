@@ -39,7 +39,7 @@ std::vector<ProgramLine> ParseProgramText(std::string_view text) {
 bool ReadTextFile(const std::string& path, std::string* text, std::string* error) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
-    *error = path + ": " + std::strerror(errno);
+    *error = "cannot read " + path + ": " + std::strerror(errno);
     return false;
   }
   text->clear();
@@ -48,7 +48,7 @@ bool ReadTextFile(const std::string& path, std::string* text, std::string* error
   while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text->append(buffer, n);
   bool ok = !std::ferror(file);
   std::fclose(file);
-  if (!ok) *error = path + ": read error";
+  if (!ok) *error = "cannot read " + path + ": " + std::strerror(errno);
   return ok;
 }
 

@@ -8,7 +8,9 @@
 #include "commands.h"
 #include "force_table.h"
 #include "library_messages.h"
+#include "plural.h"
 #include "program_checker.h"
+#include "program_devices.h"
 #include "scan_loop.h"
 #include "scan_runner.h"
 #include "section_lock.h"
@@ -27,6 +29,7 @@ struct RunArgs {
 };
 
 int Run(const RunArgs& args) {
+  if (!CheckInputFiles(args.programs)) return kExitBadInput;
   // The checker asks the library about operands, so the section comes first.
   MH_SHARED_STRUCTURE* image = RequireImage();
   if (image == nullptr) return kExitFailure;
@@ -36,8 +39,7 @@ int Run(const RunArgs& args) {
   for (const std::string& w : warnings) std::fprintf(stderr, "%s\n", w.c_str());
   if (!loaded) {
     for (const std::string& e : errors) std::fprintf(stderr, "%s\n", e.c_str());
-    std::fprintf(stderr, "quorsma: error: %zu error%s; nothing was run\n", errors.size(),
-                 errors.size() == 1 ? "" : "s");
+    std::fprintf(stderr, "quorsma: error: %s; nothing was run\n", Counted(static_cast<int64_t>(errors.size()), "error").c_str());
     return kExitBadInput;
   }
   // The evaluation state (result stack, branch store) is one per section.
@@ -49,10 +51,9 @@ int Run(const RunArgs& args) {
   CaptureLibraryMessages();
   InstallStopHandler();
   if (!args.quiet) {
-    std::fprintf(stderr, "quorsma: running %s: %zu instructions, %d edge slots, %zu timers; ", program.name.c_str(),
-                 program.instructions.size(), program.pulse_slots, program.timers.size());
+    std::fprintf(stderr, "quorsma: running %s: %s; ", program.name.c_str(), ProgramSize(program).c_str());
     if (args.scans > 0)
-      std::fprintf(stderr, "%lld scans", static_cast<long long>(args.scans));
+      std::fprintf(stderr, "%s", Counted(args.scans, "scan").c_str());
     else
       std::fprintf(stderr, "Ctrl-C stops");
     std::fprintf(stderr, "\n");
@@ -73,6 +74,7 @@ int Run(const RunArgs& args) {
         }
       },
       [&] { forces.ApplyInputs(image); });
+  EndLineAfterInterrupt();
   PrintRepeatedLibraryMessages();
   std::printf("%s\n", stats.Summary().c_str());
   return 0;
@@ -85,8 +87,7 @@ void AddRunCommand(CLI::App& app, int* exit_code) {
   CLI::App* run = app.add_subcommand("run", "Run instruction-list programs scan after scan (Ctrl-C stops after the scan)");
   run->add_option("PROGRAM", args->programs,
                   "Instruction-list files, run one after the other in every scan")
-      ->required()
-      ->check(CLI::ExistingFile);
+      ->required();
   run->add_option("--scans", args->scans, "Number of scans to run, 1 or more (default: until Ctrl-C)")
       ->check(CLI::Range(int64_t{1}, INT64_MAX));
   run->add_option("--period", args->period_ms, "Milliseconds from the start of one scan to the next; 0 runs back to back")

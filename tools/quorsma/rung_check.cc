@@ -4,6 +4,7 @@
 #include <map>
 
 #include "operand_syntax.h"
+#include "plural.h"
 
 namespace quorsma::tool {
 namespace {
@@ -27,8 +28,7 @@ void CheckRungs(const std::vector<Instruction>& instructions, const std::string&
                           std::to_string(branches) + " MPS not popped by MPP");
     else if (blocks > 1)
       warnings->push_back(at(rung_line ? rung_line : line) + "warning: the rung ends with " +
-                          std::to_string(blocks - 1) + " block" + (blocks > 2 ? "s" : "") +
-                          " not joined by ANB or ORB");
+                          Counted(blocks - 1, "block") + " not joined by ANB or ORB");
     blocks = 0;
     branches = 0;
     after_output = false;

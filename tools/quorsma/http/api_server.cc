@@ -11,6 +11,7 @@
 #include "device_requests.h"
 #include "event_stream.h"
 #include "library_messages.h"
+#include "plural.h"
 #include "server_limits.h"
 #include "text_encoding.h"
 #include "token.h"
@@ -227,7 +228,7 @@ void ApiServer::Route() {
       SetSma(write.operand.c_str(), write.value);
       if (LibraryMessageCount() != messages)
         return Refuse(res, 500, "the library refused the write of " + write.operand + " (" +
-                                    std::to_string(objects.size()) + " earlier items were written)");
+                                    Counted(static_cast<int64_t>(objects.size()), "earlier item") + " written)");
       objects.push_back(ToJson(ReadDeviceValue(image_, write.operand, ReadPath::kImage), ValueFormat::kDec));
     }
     res.set_content(JoinArray(objects), kJson);
