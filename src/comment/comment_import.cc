@@ -10,6 +10,7 @@
 #include "comment/comment_save.h"
 #include "comment/format_memory_comment.h"
 #include "core/areas.h"
+#include "core/decimal.h"
 #include "core/format.h"
 #include "core/messages.h"
 #include "platform/env.h"
@@ -19,32 +20,12 @@ namespace {
 
 bool EndsSegment(char c) { return c == '\r' || c == '\n' || c == '"' || c == '\0'; }
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-
-int DigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'z') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
-  return 99;
-}
-
 // The number at the start of `s` as strtol reads it: leading white space, a
 // sign, for base 16 an optional 0x prefix, then digits up to the first byte
-// that is not one; no digits give 0.  Large values saturate far outside
-// every area instead of wrapping into it.
+// that is not one; no digits give 0.  Large values saturate outside every
+// area instead of wrapping into it.
 int64_t ReadNumber(std::string_view s, int base) {
-  constexpr int64_t kSaturated = int64_t{1} << 40;
-  std::size_t i = 0;
-  while (i < s.size() && IsSpace(s[i])) ++i;
-  bool negative = false;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-  if (base == 16 && i + 2 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X') &&
-      DigitValue(s[i + 2]) < 16)
-    i += 2;
-  int64_t value = 0;
-  for (; i < s.size() && DigitValue(s[i]) < base; ++i)
-    value = std::min(value * base + DigitValue(s[i]), kSaturated);
-  return negative ? -value : value;
+  return ReadInt32(s.data(), s.data() + s.size(), base == 16 ? NumberForm{16, IsCSpace, true} : kCDecimal);
 }
 
 // The device a key names: its device key, its area (null for none) and how

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/areas.h"
+#include "core/decimal.h"
 #include "core/format.h"
 #include "core/messages.h"
 #include "platform/env.h"
@@ -14,33 +15,12 @@ namespace {
 constexpr std::size_t kMaxLine = 255;
 
 bool EndsLine(char c) { return c == '\r' || c == '\n' || c == '"' || c == '\0'; }
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // Reads a device number from [p, end) as the C library's conversions do:
-// blanks, a sign, then digits up to the first other character.  No digits
-// read as 0; values beyond every area saturate so they stay out of range.
+// blanks, a sign, "0x" before hexadecimal digits, then digits up to the
+// first other character.  No digits read as 0; values beyond every area
+// saturate so they stay out of range.
 int64_t ReadNumber(const char* p, const char* end, bool hex) {
-  while (p < end && IsBlank(*p)) ++p;
-  bool negative = false;
-  if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
-  if (hex && end - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && end - p >= 3 &&
-      HexDigit(p[2]) >= 0)
-    p += 2;
-  const int base = hex ? 16 : 10;
-  int64_t value = 0;
-  for (; p < end; ++p) {
-    int digit = hex ? HexDigit(*p) : (*p >= '0' && *p <= '9' ? *p - '0' : -1);
-    if (digit < 0) break;
-    if (value < (int64_t{1} << 40)) value = value * base + digit;
-  }
-  return negative ? -value : value;
+  return ReadInt32(p, end, hex ? NumberForm{16, IsLineBlank, true} : NumberForm{10, IsLineBlank, false});
 }
 
 void SetFlag(int32_t* flags, int32_t area, int64_t n) {
@@ -48,7 +28,7 @@ void SetFlag(int32_t* flags, int32_t area, int64_t n) {
 }
 
 void ApplyLine(Image& image, const char* p, const char* end) {
-  while (p < end && IsBlank(*p)) ++p;
+  while (p < end && IsLineBlank(*p)) ++p;
   const char* eq = p;
   while (eq < end && *eq != '=') ++eq;
   if (eq == end || eq == p) return;

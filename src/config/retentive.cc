@@ -14,6 +14,7 @@
 #include "config/names.h"
 #include "config/retentive_store.h"
 #include "core/areas.h"
+#include "core/decimal.h"
 #include "core/format.h"
 #include "core/messages.h"
 #include "platform/env.h"
@@ -26,23 +27,10 @@ namespace {
 // gives it: cut to 1,023 characters.
 constexpr std::size_t kValueLimit = 1023;
 
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-// A field's decimal value as the C library's atoi reads it: leading white
-// space, a sign, digits up to the first other character; nothing readable is
-// 0, and values beyond 32 bits saturate.
+// A field's decimal value as the C library's atoi reads it; values beyond 32
+// bits saturate.
 int32_t ReadField(std::string_view field) {
-  std::size_t p = 0;
-  while (p < field.size() && IsSpace(field[p])) ++p;
-  bool negative = false;
-  if (p < field.size() && (field[p] == '+' || field[p] == '-')) negative = field[p++] == '-';
-  int64_t value = 0;
-  for (; p < field.size() && field[p] >= '0' && field[p] <= '9'; ++p) {
-    value = value * 10 + (field[p] - '0');
-    if (value > int64_t{INT32_MAX} + 1) value = int64_t{INT32_MAX} + 1;
-  }
-  if (negative) value = -value;
-  return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+  return ReadInt32(field.data(), field.data() + field.size(), kCDecimal);
 }
 
 // The group whose key is "D%06d" of its first register (letter in either

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "core/decimal.h"
+
 namespace quorsma::device {
 
 // What one pass over an operand text finds.  Positions count from 0 at the
@@ -61,63 +63,19 @@ inline bool ScanOperand(const char* text, OperandShape* shape) {
   return s.length >= 2 && !IsRejectedSecond(text[1]) && s.digits > 0;
 }
 
-// Blanks that a number may start with (those of the C locale).
-constexpr bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-// Magnitudes are accumulated in 64 bits and stop growing past 2^32, so the
-// conversion never overflows; the result saturates at the 32-bit range.
-inline constexpr int64_t kMagnitudeCap = int64_t{1} << 32;
-
-constexpr int32_t Saturate(int64_t magnitude, bool negative) {
-  if (negative) return magnitude > int64_t{2147483648} ? INT32_MIN : static_cast<int32_t>(-magnitude);
-  return magnitude > INT32_MAX ? INT32_MAX : static_cast<int32_t>(magnitude);
-}
-
 // A 64-bit result brought into the 32-bit range.
 constexpr int32_t Clamp32(int64_t x) {
   return x < INT32_MIN ? INT32_MIN : x > INT32_MAX ? INT32_MAX : static_cast<int32_t>(x);
 }
 
-// Decimal number at `p`: leading blanks, an optional sign, then digits up to
-// the first character that is not one.  No digits give 0.
-inline int32_t ParseDecimal(const char* p) {
-  // The common case: a digit right away.
-  if (static_cast<unsigned char>(*p - '0') > 9) {
-    while (IsBlank(*p)) ++p;
-    bool negative = *p == '-';
-    if (*p == '-' || *p == '+') ++p;
-    int64_t m = 0;
-    for (unsigned d; (d = static_cast<unsigned char>(*p - '0')) <= 9; ++p) {
-      if (m < kMagnitudeCap) m = m * 10 + d;
-    }
-    return Saturate(m, negative);
-  }
-  int64_t m = 0;
-  for (unsigned d; (d = static_cast<unsigned char>(*p - '0')) <= 9; ++p) {
-    if (m < kMagnitudeCap) m = m * 10 + d;
-  }
-  return Saturate(m, false);
-}
+// Decimal number at `p`: leading white space, an optional sign, then digits
+// up to the first character that is not one; no digits give 0, and values
+// beyond 32 bits saturate.
+inline int32_t ParseDecimal(const char* p) { return ReadInt32(p, nullptr, kCDecimal); }
 
-// Value of one hexadecimal digit (either case), or -1.
-constexpr int32_t HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-// Hexadecimal number at `p`, with the same rules as ParseDecimal.
-inline int32_t ParseHex(const char* p) {
-  while (IsBlank(*p)) ++p;
-  bool negative = *p == '-';
-  if (*p == '-' || *p == '+') ++p;
-  int64_t m = 0;
-  for (int32_t d; (d = HexDigit(*p)) >= 0; ++p) {
-    if (m < kMagnitudeCap) m = m * 16 + d;
-  }
-  return Saturate(m, negative);
-}
+// Hexadecimal number at `p` (digits in either case, no "0x"), with the same
+// rules as ParseDecimal.
+inline int32_t ParseHex(const char* p) { return ReadInt32(p, nullptr, kCHex); }
 
 // The bit number written after a full stop: decimal digits, or one of the
 // hexadecimal digits A..F, which stand for bits 10..15.

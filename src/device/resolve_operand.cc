@@ -141,7 +141,7 @@ int32_t ResolveOP(const Context& context, const char* operand, ResolvedOperand* 
   if (operand[p] == '.') {
     const char digit = operand[p + 1];
     if (digit == '\0') return 0;
-    const int32_t bit = HexDigit(digit);
+    const int32_t bit = DigitValue(digit, 16);
     r.bit = bit < 0 ? 0 : bit;
     r.isBit = 1;
     p += 2;

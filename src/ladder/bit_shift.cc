@@ -17,6 +17,7 @@
 #include <cstring>
 
 #include "core/areas.h"
+#include "core/decimal.h"
 #include "core/messages.h"
 #include "ladder/instructions.h"
 #include "ladder/result_stack.h"
@@ -32,27 +33,9 @@ constexpr std::size_t kFieldLimit = 15;   // characters of a number field
 // and its message rather than the start's.
 constexpr int32_t kHighestStart = kLargeArea;
 
-bool IsBlank(char ch) { return ch == ' ' || (ch >= '\t' && ch <= '\r'); }
-
-// Decimal value of [begin, end): leading blanks, an optional sign, then
-// digits up to the first other character; held within int32 at the ends.
-int32_t DecimalValue(const char* begin, const char* end) {
-  const char* p = begin;
-  while (p < end && IsBlank(*p)) ++p;
-  bool negative = false;
-  if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
-  int64_t value = 0;
-  for (; p < end && *p >= '0' && *p <= '9'; ++p) {
-    value = value * 10 + (*p - '0');
-    if (value > INT32_MAX) {
-      value = static_cast<int64_t>(INT32_MAX) + 1;
-      break;
-    }
-  }
-  if (negative) value = -value;
-  if (value > INT32_MAX) value = INT32_MAX;
-  return static_cast<int32_t>(value);
-}
+// Decimal value of [begin, end): leading white space, an optional sign,
+// then digits up to the first other character; held within int32 at the ends.
+int32_t DecimalValue(const char* begin, const char* end) { return ReadInt32(begin, end, kCDecimal); }
 
 }  // namespace
 

@@ -2,22 +2,22 @@
 
 #include <cstring>
 
+#include "core/decimal.h"
+
 namespace quorsma::platform {
 namespace {
 
 constexpr char kLineEnd[] = "\r\n";
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 std::string_view TrimLeft(std::string_view s) {
   std::size_t i = 0;
-  while (i < s.size() && IsBlank(s[i])) ++i;
+  while (i < s.size() && IsLineBlank(s[i])) ++i;
   return s.substr(i);
 }
 
 std::string_view TrimRight(std::string_view s) {
   std::size_t n = s.size();
-  while (n > 0 && IsBlank(s[n - 1])) --n;
+  while (n > 0 && IsLineBlank(s[n - 1])) --n;
   return s.substr(0, n);
 }
 

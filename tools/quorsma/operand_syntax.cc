@@ -14,7 +14,8 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'A' && c <= 'F'); }
 
 // Reads digits of the radix from `text` at `*pos`; false when none or when the
-// value grows past `limit`.
+// value grows past `limit`.  The tool reads its own numbers: it builds on the
+// public header alone, not on the library's private number reader.
 bool ReadNumber(std::string_view text, std::size_t* pos, bool hex, int64_t limit, int64_t* value) {
   std::size_t start = *pos;
   int64_t v = 0;
