@@ -14,26 +14,18 @@
 // wakes it after the flag is set (see the public header for the protocol).
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
 #include "core/context.h"
+#include "core/shared_cell.h"
 
 namespace quorsma::config {
 
 enum class LogKind { kM, kB, kL, kW, kD };
 
-// Relaxed and ordered accesses to cells of the image that other processes
-// write at the same time.
-inline int32_t LoadRelaxed(int32_t& cell) {
-  return std::atomic_ref<int32_t>(cell).load(std::memory_order_relaxed);
-}
-inline void StoreRelaxed(int32_t& cell, int32_t value) {
-  std::atomic_ref<int32_t>(cell).store(value, std::memory_order_relaxed);
-}
-inline bool SlotFree(Image& image) {
-  return std::atomic_ref<int32_t>(image.LogLinePending).load(std::memory_order_acquire) == 0;
-}
+// True when no line is pending; acquire, so that the collector's copy of the
+// previous line is complete before a producer writes the next.
+inline bool SlotFree(const Image& image) { return LoadAcquire(image.LogLinePending) == 0; }
 
 // Writes the line of one change into LogLine, sets LogLinePending to 1 and
 // wakes a collector that sleeps on the flag (Env::LinePending).  Called with

@@ -90,7 +90,7 @@ int32_t GroupLength(int32_t start) { return std::min(kGroupSize, kLargeArea - st
 std::size_t FormatGroup(const int32_t* cells, int32_t count, char* out) {
   char* p = out;
   for (int32_t k = 0; k < count; ++k) {
-    int32_t value = std::atomic_ref<int32_t>(const_cast<int32_t&>(cells[k])).load(std::memory_order_relaxed);
+    int32_t value = LoadRelaxed(cells[k]);
     p = std::to_chars(p, p + 11, value).ptr;
     *p++ = ',';
   }

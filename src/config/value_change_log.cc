@@ -83,7 +83,7 @@ void PublishLine(const Context& context, LogKind kind, int32_t i, int32_t previo
   }
   // Sequentially consistent so that the read of the sleepers in LinePending
   // cannot pass it.
-  std::atomic_ref<int32_t>(image.LogLinePending).store(1, std::memory_order_seq_cst);
+  StoreSequential(image.LogLinePending, 1);
   context.env->LinePending(&image.LogLinePending);
 }
 

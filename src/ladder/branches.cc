@@ -31,7 +31,7 @@ int32_t StoredBranchPoint(const Image& im, int32_t row, int32_t col) {
 // unchanged, with LastBlock at the entry.
 int32_t PeekBlock(const Context& c, int32_t fallback) {
   Image& im = *c.image;
-  int32_t depth = LoadShared(im.BlockDepth);
+  int32_t depth = LoadRelaxed(im.BlockDepth);
   if (depth <= 0) return fallback;
   if (depth > kStackCapacity) depth = kStackCapacity;
   int32_t top = im.BlockStack[depth - 1];
@@ -45,8 +45,8 @@ int32_t PeekBlock(const Context& c, int32_t fallback) {
 void MPS(const Context& c) {
   Image& im = *c.image;
   int32_t p = Pop(c);
-  int32_t row = LoadShared(im.BranchRow);
-  int32_t col = LoadShared(im.BranchCol);
+  int32_t row = LoadRelaxed(im.BranchRow);
+  int32_t col = LoadRelaxed(im.BranchCol);
   if (row >= kCounterLimit || col >= kCounterLimit || row < 0 || col < 0) row = col = 0;
   if (row < kBranchCells && col < kBranchCells) im.BranchStack[row][col] = p;
   im.BranchCol = col + 1;
@@ -56,13 +56,13 @@ void MPS(const Context& c) {
 
 void MRD(const Context& c) {
   const Image& im = *c.image;
-  Push(c, StoredBranchPoint(im, LoadShared(im.BranchRow), LoadShared(im.BranchCol)));
+  Push(c, StoredBranchPoint(im, LoadRelaxed(im.BranchRow), LoadRelaxed(im.BranchCol)));
 }
 
 void MPP(const Context& c) {
   Image& im = *c.image;
-  int32_t row = LoadShared(im.BranchRow);
-  int32_t col = LoadShared(im.BranchCol);
+  int32_t row = LoadRelaxed(im.BranchRow);
+  int32_t col = LoadRelaxed(im.BranchCol);
   Push(c, StoredBranchPoint(im, row, col));
   im.BranchCol = col > 0 ? col - 1 : 0;
   im.BranchRow = row > 0 ? row - 1 : 0;

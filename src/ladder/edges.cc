@@ -17,7 +17,7 @@ constexpr int32_t kEdgeEnableRelay = 403;
 // PulseSlot outside the edge memory has no cell: no edge, nothing written.
 int32_t Detect(const Context& c, int32_t input, int32_t active) {
   Image& im = *c.image;
-  int32_t slot = LoadShared(im.PulseSlot);
+  int32_t slot = LoadRelaxed(im.PulseSlot);
   if (!InArea(slot, CountOf(im.PulseMemory))) return 0;
   int32_t& cell = im.PulseMemory[slot];
   int32_t remembered = cell;

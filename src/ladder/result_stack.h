@@ -14,19 +14,16 @@
 #include <cstdint>
 
 #include "core/context.h"
+#include "core/shared_cell.h"
 
 namespace quorsma::ladder {
 
 inline constexpr int32_t kStackCapacity = 100;
 
-// One read of a cell that other processes may change at any time: the value
-// that is bounds-checked is the value that is used.
-inline int32_t LoadShared(const int32_t& cell) { return *static_cast<const volatile int32_t*>(&cell); }
-
 namespace detail {
 
 inline void StackPush(int32_t& depth_cell, int32_t (&cells)[kStackCapacity], int32_t& last, int32_t value) {
-  int32_t depth = LoadShared(depth_cell);
+  int32_t depth = LoadRelaxed(depth_cell);
   if (depth >= kStackCapacity) return;  // full: the value is dropped
   if (depth < 0) depth = 0;
   last = value;
@@ -35,7 +32,7 @@ inline void StackPush(int32_t& depth_cell, int32_t (&cells)[kStackCapacity], int
 }
 
 inline int32_t StackPop(int32_t& depth_cell, int32_t (&cells)[kStackCapacity], int32_t& last) {
-  int32_t depth = LoadShared(depth_cell);
+  int32_t depth = LoadRelaxed(depth_cell);
   if (depth <= 0) {
     // Empty: the last pushed value is pushed again and popped at once.
     int32_t value = last;
@@ -68,7 +65,7 @@ inline int32_t Pop(const Context& c) {
 template <typename Combine>
 inline void ReplaceResult(const Context& c, Combine&& combine) {
   Image& im = *c.image;
-  int32_t depth = LoadShared(im.ResultDepth);
+  int32_t depth = LoadRelaxed(im.ResultDepth);
   int32_t top = 0;
   int32_t p;
   if (depth <= 0) {
