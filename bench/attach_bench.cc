@@ -7,13 +7,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "segment/attach.h"
+#include "exports/open_library.h"
 #include "support/test_env.h"
 
 namespace {
 
-using quorsma::segment::AttachProcess;
-using quorsma::segment::DetachProcess;
+using quorsma::exports::CloseLibrary;
+using quorsma::exports::OpenLibrary;
 using quorsma::segment::Segment;
 
 // Messages of the missing configuration are captured, not shown.
@@ -32,8 +32,8 @@ void BM_AttachFirstProcess(benchmark::State& state) {
   for (auto _ : state) {
     auto& env = BenchEnv("qsma_bench_first_" + std::to_string(++round));
     Segment segment(&env);
-    AttachProcess(segment);
-    DetachProcess(segment);
+    OpenLibrary(segment);
+    CloseLibrary(segment);
     segment.Close();  // last holder: the section goes away
   }
   unsetenv("QUORSMA_SPARSE_SECTION");
@@ -43,15 +43,15 @@ BENCHMARK(BM_AttachFirstProcess)->ArgName("sparse")->Arg(0)->Arg(1)->Unit(benchm
 void BM_AttachLaterProcess(benchmark::State& state) {
   auto& env = BenchEnv("qsma_bench_later");
   Segment holder(&env);
-  AttachProcess(holder);  // an earlier process keeps the section alive
+  OpenLibrary(holder);  // an earlier process keeps the section alive
   for (auto _ : state) {
     Segment segment(&env);
-    AttachProcess(segment);
-    DetachProcess(segment);
+    OpenLibrary(segment);
+    CloseLibrary(segment);
     segment.Close();
     env.Clear();
   }
-  DetachProcess(holder);
+  CloseLibrary(holder);
   holder.Close();
 }
 BENCHMARK(BM_AttachLaterProcess)->Unit(benchmark::kMicrosecond);

@@ -24,7 +24,7 @@
 #include "comment/comment_loader.h"
 #include "comment/comment_save.h"
 #include "platform/posix/shared_object.h"
-#include "segment/attach.h"
+#include "exports/open_library.h"
 #include "support/test_env.h"
 
 namespace {
@@ -176,14 +176,14 @@ void BM_Attach(benchmark::State& state) {
   env.executable_path = program.string();
 
   quorsma::segment::Segment holder(&env);
-  quorsma::segment::AttachProcess(holder);  // an earlier process: the section stays
+  quorsma::exports::OpenLibrary(holder);  // an earlier process: the section stays
   WriteComments(holder.image(), 20);
   quorsma::comment::SaveMemoryComment(holder.context());
   for (auto _ : state) {
     quorsma::segment::Segment segment(&env);
-    quorsma::segment::AttachProcess(segment);
+    quorsma::exports::OpenLibrary(segment);
     state.PauseTiming();
-    quorsma::segment::DetachProcess(segment);
+    quorsma::exports::CloseLibrary(segment);
     segment.Close();
     env.Clear();
     state.ResumeTiming();
@@ -196,7 +196,7 @@ void BM_Attach(benchmark::State& state) {
     while (std::getline(listing, line)) ++lines;
     state.counters["listing_lines"] = lines;
   }
-  quorsma::segment::DetachProcess(holder);
+  quorsma::exports::CloseLibrary(holder);
   holder.Close();
 }
 BENCHMARK(BM_Attach)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -86,7 +86,7 @@ void ReadConfiguration(const Context& context) {
 
   for (const ConfigKey& entry : kKeys) {
     char value[kReadBuffer];
-    std::size_t n = env.GetProfileString(text::kConfigSection, entry.key, "", value, sizeof value,
+    std::size_t n = env.GetProfileString(names::kConfigSection, entry.key, "", value, sizeof value,
                                          path.c_str());
     if (n >= sizeof value) n = sizeof value - 1;  // never trust more than the buffer holds
     bool refused = false;

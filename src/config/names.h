@@ -9,6 +9,8 @@ inline constexpr char kConfigFile[] = "_Configuration.ini";
 // Names a configuration file to read in place of that one.
 inline constexpr char kConfigVariable[] = "QUORSMA_CONFIG";
 
+// The section of the configuration file that holds the keys below.
+inline constexpr char kConfigSection[] = "LAST_LIST_SETTING";
 // Configuration keys, in the order they are read.
 inline constexpr char kKeyEqpName[] = "EQP_NAME";
 inline constexpr char kKeyProgramVer[] = "PROGRAM_VER";

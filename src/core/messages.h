@@ -71,7 +71,6 @@ inline constexpr char kMsgBsflpRange[] = "BSFLP Error(Out of Rage)";
 inline constexpr char kMsgBsflpDevice[] = "BSFLP Error(Invalid Device)";
 
 // ---- Configuration, retentive registers, value-change log ----
-inline constexpr char kConfigSection[] = "LAST_LIST_SETTING";
 inline constexpr char kFmtKeyIsNull[] = "%s is NULL!!";
 inline constexpr char kFmtPathTooLong[] = "%s is longer than %d characters: that directory is not used";
 inline constexpr char kFmtLogM[] = "VC => M[%04d]=%d => %d \t: %s";

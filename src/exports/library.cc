@@ -1,7 +1,7 @@
 #include "exports/library.h"
 
 #include "platform/env.h"
-#include "segment/attach.h"
+#include "exports/open_library.h"
 
 namespace quorsma::exports {
 
@@ -9,11 +9,11 @@ constinit segment::Segment g_segment;
 
 void AttachLibrary() {
   g_segment.set_env(platform::DefaultEnv());
-  segment::AttachProcess(g_segment);
+  OpenLibrary(g_segment);
 }
 
 void DetachLibrary() {
-  segment::DetachProcess(g_segment);
+  CloseLibrary(g_segment);
 }
 
 }  // namespace quorsma::exports
