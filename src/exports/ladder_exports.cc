@@ -57,7 +57,7 @@ QSMA_EXPORT void QSMA_API INV(void) {
 }
 QSMA_EXPORT void QSMA_API END(void) {
   const auto& c = Ctx();
-  if (c.image) lad::End(c);
+  if (c.image) lad::END(c);
 }
 
 // ---- Blocks and branches ----
@@ -201,59 +201,59 @@ QSMA_EXPORT void QSMA_API OR_GTE(const char* first, const char* second) {
 // ---- Outputs ----
 QSMA_EXPORT void QSMA_API LAD_OUT(const char* operand, const char* set_value) {
   const auto& c = Ctx();
-  if (c.image) lad::LadOut(c, Text(operand), Text(set_value));
+  if (c.image) lad::LAD_OUT(c, Text(operand), Text(set_value));
 }
 QSMA_EXPORT void QSMA_API SET(const char* operand) {
   const auto& c = Ctx();
-  if (c.image) lad::Set(c, Text(operand));
+  if (c.image) lad::SET(c, Text(operand));
 }
 QSMA_EXPORT void QSMA_API RST(const char* operand) {
   const auto& c = Ctx();
-  if (c.image) lad::Rst(c, Text(operand));
+  if (c.image) lad::RST(c, Text(operand));
 }
 QSMA_EXPORT void QSMA_API PLS(const char* operand, const char* set_value) {
   const auto& c = Ctx();
-  if (c.image) lad::Pls(c, Text(operand), Text(set_value));
+  if (c.image) lad::PLS(c, Text(operand), Text(set_value));
 }
 
 // ---- Arithmetic, increment and decrement ----
 QSMA_EXPORT void QSMA_API LAD_PLUS(const char* first, const char* second, const char* destination) {
   const auto& c = Ctx();
-  if (c.image) lad::Plus(c, Text(first), Text(second), Text(destination));
+  if (c.image) lad::LAD_PLUS(c, Text(first), Text(second), Text(destination));
 }
 QSMA_EXPORT void QSMA_API LAD_MINUS(const char* first, const char* second, const char* destination) {
   const auto& c = Ctx();
-  if (c.image) lad::Minus(c, Text(first), Text(second), Text(destination));
+  if (c.image) lad::LAD_MINUS(c, Text(first), Text(second), Text(destination));
 }
 QSMA_EXPORT void QSMA_API LAD_MULTIPLY(const char* first, const char* second, const char* destination) {
   const auto& c = Ctx();
-  if (c.image) lad::Multiply(c, Text(first), Text(second), Text(destination));
+  if (c.image) lad::LAD_MULTIPLY(c, Text(first), Text(second), Text(destination));
 }
 QSMA_EXPORT void QSMA_API LADALL_DIVIDE(const char* first, const char* second, const char* destination) {
   const auto& c = Ctx();
-  if (c.image) lad::Divide(c, Text(first), Text(second), Text(destination));
+  if (c.image) lad::LADALL_DIVIDE(c, Text(first), Text(second), Text(destination));
 }
 QSMA_EXPORT void QSMA_API INC(const char* operand) {
   const auto& c = Ctx();
-  if (c.image) lad::Inc(c, Text(operand));
+  if (c.image) lad::INC(c, Text(operand));
 }
 QSMA_EXPORT void QSMA_API INCP(const char* operand) {
   const auto& c = Ctx();
-  if (c.image) lad::IncP(c, Text(operand));
+  if (c.image) lad::INCP(c, Text(operand));
 }
 QSMA_EXPORT void QSMA_API DINCP(const char* operand) {
   const auto& c = Ctx();
-  if (c.image) lad::DIncP(c, Text(operand));
+  if (c.image) lad::DINCP(c, Text(operand));
 }
 QSMA_EXPORT void QSMA_API DECP(const char* operand) {
   const auto& c = Ctx();
-  if (c.image) lad::DecP(c, Text(operand));
+  if (c.image) lad::DECP(c, Text(operand));
 }
 
 // ---- Bit shift ----
 QSMA_EXPORT void QSMA_API BSFLP(const char* device, const char* count) {
   const auto& c = Ctx();
-  if (c.image) lad::BitShiftLeftPulse(c, Text(device), Text(count));
+  if (c.image) lad::BSFLP(c, Text(device), Text(count));
 }
 
 }  // extern "C"

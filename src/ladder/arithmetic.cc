@@ -72,7 +72,7 @@ int32_t* NextCellInArea(Image& im, const int32_t* cell) {
 
 // Three-operand form: destination := first + second.  Two-operand form (empty
 // destination): the second operand accumulates the first.
-void Plus(const Context& c, const char* first, const char* second, const char* destination) {
+void LAD_PLUS(const Context& c, const char* first, const char* second, const char* destination) {
   if (Pop(c) == 0) return;
   int32_t x1 = device::GetSma(c, first);
   int32_t x2 = device::GetSma(c, second);
@@ -81,7 +81,7 @@ void Plus(const Context& c, const char* first, const char* second, const char* d
 
 // Three-operand form: destination := first - second.  Two-operand form: the
 // first operand is subtracted from the second.
-void Minus(const Context& c, const char* first, const char* second, const char* destination) {
+void LAD_MINUS(const Context& c, const char* first, const char* second, const char* destination) {
   if (Pop(c) == 0) return;
   int32_t x1 = device::GetSma(c, first);
   int32_t x2 = device::GetSma(c, second);
@@ -94,7 +94,7 @@ void Minus(const Context& c, const char* first, const char* second, const char* 
 
 // destination := low 32 bits of first x second; an empty destination stores
 // into the second operand.
-void Multiply(const Context& c, const char* first, const char* second, const char* destination) {
+void LAD_MULTIPLY(const Context& c, const char* first, const char* second, const char* destination) {
   if (Pop(c) == 0) return;
   int32_t x1 = device::GetSma(c, first);
   int32_t x2 = device::GetSma(c, second);
@@ -107,7 +107,7 @@ void Multiply(const Context& c, const char* first, const char* second, const cha
 
 // destination := first / second truncated toward zero, and the next cell of
 // the destination's area := the remainder (with the sign of first).
-void Divide(const Context& c, const char* first, const char* second, const char* destination) {
+void LADALL_DIVIDE(const Context& c, const char* first, const char* second, const char* destination) {
   if (Pop(c) == 0) return;
   int32_t x1 = device::GetSma(c, first);
   int32_t x2 = device::GetSma(c, second);
@@ -152,21 +152,21 @@ void DecDevice(const Context& c, const char* operand) {
   }
 }
 
-void Inc(const Context& c, const char* operand) {
+void INC(const Context& c, const char* operand) {
   if (Pop(c) != 0) IncDevice(c, operand);
 }
 
 // The pulse forms evaluate their edge cell on every call, whatever the device.
-void IncP(const Context& c, const char* operand) {
+void INCP(const Context& c, const char* operand) {
   if (CheckPulse(c, Pop(c)) == 1) IncDevice(c, operand);
 }
 
 // Steps the one cell the operand names, like INCP.
-void DIncP(const Context& c, const char* operand) {
+void DINCP(const Context& c, const char* operand) {
   if (CheckPulse(c, Pop(c)) == 1) IncDevice(c, operand);
 }
 
-void DecP(const Context& c, const char* operand) {
+void DECP(const Context& c, const char* operand) {
   if (CheckPulse(c, Pop(c)) == 1) DecDevice(c, operand);
 }
 

@@ -39,7 +39,7 @@ int32_t DecimalValue(const char* begin, const char* end) { return ReadInt32(begi
 
 }  // namespace
 
-void BitShiftLeftPulse(const Context& c, const char* device, const char* count) {
+void BSFLP(const Context& c, const char* device, const char* count) {
   int32_t a = Pop(c);
   platform::Env& env = *c.env;
 

@@ -1,7 +1,10 @@
 // The ladder instructions.  A client evaluates a program by calling one
-// instruction per program step, in order, and End() once per scan; the
+// instruction per program step, in order, and END() once per scan; the
 // instructions talk to each other through the result stack (result_stack.h)
 // and read and write devices through the device subsystem.
+//
+// Each instruction is named as its export is (LAD_OUT, LADALL_DIVIDE, BSFLP);
+// these live in this namespace and are called qualified by the exports.
 //
 // Operand texts are never null here (the exports pass "" for a null text).
 // No instruction allocates or takes a lock.
@@ -54,24 +57,24 @@ template <Form F, Relation R>
 void Compare(const Context& c, const char* first, const char* second);
 
 // ---- Outputs ----
-void LadOut(const Context& c, const char* operand, const char* set_value);
-void Set(const Context& c, const char* operand);
-void Rst(const Context& c, const char* operand);
-void Pls(const Context& c, const char* operand, const char* set_value);
+void LAD_OUT(const Context& c, const char* operand, const char* set_value);
+void SET(const Context& c, const char* operand);
+void RST(const Context& c, const char* operand);
+void PLS(const Context& c, const char* operand, const char* set_value);
 
 // ---- Arithmetic, increment and decrement ----
-void Plus(const Context& c, const char* first, const char* second, const char* destination);
-void Minus(const Context& c, const char* first, const char* second, const char* destination);
-void Multiply(const Context& c, const char* first, const char* second, const char* destination);
-void Divide(const Context& c, const char* first, const char* second, const char* destination);
+void LAD_PLUS(const Context& c, const char* first, const char* second, const char* destination);
+void LAD_MINUS(const Context& c, const char* first, const char* second, const char* destination);
+void LAD_MULTIPLY(const Context& c, const char* first, const char* second, const char* destination);
+void LADALL_DIVIDE(const Context& c, const char* first, const char* second, const char* destination);
 void IncDevice(const Context& c, const char* operand);
 void DecDevice(const Context& c, const char* operand);
-void Inc(const Context& c, const char* operand);
-void IncP(const Context& c, const char* operand);
-void DIncP(const Context& c, const char* operand);
-void DecP(const Context& c, const char* operand);
+void INC(const Context& c, const char* operand);
+void INCP(const Context& c, const char* operand);
+void DINCP(const Context& c, const char* operand);
+void DECP(const Context& c, const char* operand);
 
 // ---- Bit shift ----
-void BitShiftLeftPulse(const Context& c, const char* device, const char* count);
+void BSFLP(const Context& c, const char* device, const char* count);
 
 }  // namespace quorsma::ladder

@@ -14,7 +14,7 @@ namespace quorsma::ladder {
 // unchanged (a word value reaches the device as a number).  With a second
 // operand the device must be a timer: the coil state goes to Tcoil and the
 // timer is loaded with the set value while the coil is on, reset while off.
-void LadOut(const Context& c, const char* operand, const char* set_value) {
+void LAD_OUT(const Context& c, const char* operand, const char* set_value) {
   int32_t a = Pop(c);
   if (set_value[0] == '\0') {
     device::SetSma(c, operand, a);
@@ -32,11 +32,11 @@ void LadOut(const Context& c, const char* operand, const char* set_value) {
   device::SmaTSet(c, timer, a != 0 ? v : 0);
 }
 
-void Set(const Context& c, const char* operand) {
+void SET(const Context& c, const char* operand) {
   if (Pop(c) != 0) device::SetSma(c, operand, 1);
 }
 
-void Rst(const Context& c, const char* operand) {
+void RST(const Context& c, const char* operand) {
   if (Pop(c) != 0) device::SetSma(c, operand, 0);
 }
 
@@ -45,14 +45,14 @@ void Rst(const Context& c, const char* operand) {
 // operand the rising edge runs LAD_OUT, whose own pop takes the next entry
 // down (or the last pushed value).  A device that SmaGetPoint cannot place
 // (it has reported it) is left alone.
-void Pls(const Context& c, const char* operand, const char* set_value) {
+void PLS(const Context& c, const char* operand, const char* set_value) {
   int32_t a = Pop(c);
   int32_t edge = CheckPulse(c, a);
   if (set_value[0] == '\0') {
     if (int32_t* cell = device::SmaGetPoint(c, operand)) *cell = edge == 1 ? 1 : 0;
     return;
   }
-  if (edge == 1) LadOut(c, operand, set_value);
+  if (edge == 1) LAD_OUT(c, operand, set_value);
 }
 
 }  // namespace quorsma::ladder

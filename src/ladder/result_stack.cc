@@ -4,7 +4,7 @@
 
 namespace quorsma::ladder {
 
-void End(const Context& c) {
+void END(const Context& c) {
   Image& im = *c.image;
   im.LastResult = 0;
   std::memset(im.ResultStack, 0, sizeof im.ResultStack);

@@ -93,6 +93,6 @@ inline int32_t BlockPop(const Context& c) {
 
 // End of scan: clears both stacks, their "last" cells and the branch-point
 // store.  The branch counters and the edge memory are kept.
-void End(const Context& c);
+void END(const Context& c);
 
 }  // namespace quorsma::ladder
