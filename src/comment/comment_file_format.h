@@ -50,10 +50,19 @@ inline constexpr std::size_t kTextBytes = 32;      // first 32 bytes of an entry
 // Text k lies at kTextOrigin + text base + kTextRecordBytes * k.
 inline constexpr std::size_t kTextOrigin = 72;
 
+// The text base of a file with `block_count` block records: the first text
+// lies right after the header, the block records and its eight spaces, which
+// is 10 * (block_count + 1) bytes past kTextOrigin.
+constexpr std::size_t TextBase(std::size_t block_count) {
+  return kHeaderBytes + kBlockRecordBytes * block_count + kTextFillBytes - kTextOrigin;
+}
+static_assert(TextBase(0) == 10 && TextBase(3) == 40);
+
 // ---- 16-bit limits ----
 inline constexpr int32_t kMaxField = 0xFFFF;
-// The text base 10 * (N + 1) is a 16-bit word: at most this many blocks.
-inline constexpr int32_t kMaxBlocks = kMaxField / 10 - 1;  // 6552
+// The text base is a 16-bit word: at most this many blocks.
+inline constexpr int32_t kMaxBlocks = static_cast<int32_t>((kMaxField - TextBase(0)) / kBlockRecordBytes);
+static_assert(kMaxBlocks == 6552);
 
 // ---- Device codes ----
 inline constexpr uint16_t kCodeM = 0x0090;

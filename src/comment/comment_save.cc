@@ -258,7 +258,7 @@ int32_t SaveMemoryCommentLocked(const Context& context) {
   }
 
   const uint32_t block_count = static_cast<uint32_t>(records.size());
-  header[kTextBaseWord] = static_cast<uint16_t>(10 * (block_count + 1));
+  header[kTextBaseWord] = static_cast<uint16_t>(TextBase(block_count));
   header[kBlockCountWord] = static_cast<uint16_t>(block_count);
   std::string file;
   file.reserve(kHeaderBytes + block_bytes.size() + text_bytes.size());
