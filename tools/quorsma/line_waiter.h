@@ -31,6 +31,7 @@ class LineWaiter {
  private:
   MH_SHARED_STRUCTURE* image_;
   uint32_t* waiters_ = nullptr;  // the count in the library's data object
+  int waits_without_spin_ = 0;   // waits since a spin last found a line
   void* mapping_ = nullptr;
 };
 
