@@ -1,6 +1,8 @@
 // The tool as a program: exit codes, the section locks, signals.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <chrono>
 #include <csignal>
 #include <map>
@@ -202,6 +204,28 @@ TEST_F(ToolProgramTest, CommentTextsThatWouldBeStoredWrongAreRefused) {
   EXPECT_EQ(Tool({"comment", "set", "M", "1", "\xED\x8E\x8C"}).exit_code, 2) << "what the bytes are is unknown";
   EXPECT_EQ(Tool({"comment", "set", "M", "1", "\xED\x8E\x8C", "--encoding", "utf8"}).exit_code, 0);
   EXPECT_EQ(Tool({"comment", "import", "--utf8", utf8}).exit_code, 0);
+}
+
+TEST_F(ToolProgramTest, DevicesListsEachDeviceOnceInDeviceOrder) {
+  testing::WriteFile(program_, "LD x0\nAND SM400\nOUT T1 K30\nLD X0\nADD K5 d3\nLD T1\nOUT Y0\n");
+  ASSERT_EQ(Tool({"set", "D3=-7"}).exit_code, 0);
+  const ChildResult csv = Tool({"devices", program_, "--csv"});
+  EXPECT_EQ(csv.exit_code, 0) << csv.err;
+  EXPECT_EQ(csv.out, "operand,value,comment,forced,timer_current,timer_set,timer_coil\n"
+                     "X0,0,,0,,,\nY0,0,,0,,,\nT1,0,,0,0,0,0\nD3,-7,,0,,,\n");
+  testing::WriteFile(program_, "LD X0\nOUT Q5\n");
+  EXPECT_EQ(Tool({"devices", program_}).exit_code, 2);
+}
+
+TEST_F(ToolProgramTest, InfoAsJsonAndCsv) {
+  const ChildResult json = Tool({"info", "--json"});
+  ASSERT_EQ(json.exit_code, 0) << json.err;
+  const nlohmann::json info = nlohmann::json::parse(json.out);
+  EXPECT_EQ(info["section"], env_["QUORSMA_SECTION"]);
+  EXPECT_EQ(info["LogEnable"], 0);
+  EXPECT_TRUE(info["configuration_file"].is_string());
+  const ChildResult csv = Tool({"info", "--csv"});
+  EXPECT_EQ(csv.out.rfind("key,value\nsection," + env_["QUORSMA_SECTION"] + "\n", 0), 0u) << csv.out;
 }
 
 }  // namespace

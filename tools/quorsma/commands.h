@@ -17,6 +17,8 @@ void AddDeviceCommands(CLI::App& app, int* exit_code);  // get, set, watch
 void AddLogCommand(CLI::App& app, int* exit_code);
 void AddCommentCommand(CLI::App& app, int* exit_code);
 void AddInfoCommand(CLI::App& app, int* exit_code);
+void AddDevicesCommand(CLI::App& app, int* exit_code);
+void AddSnapshotCommands(CLI::App& app, int* exit_code);  // dump, restore
 void AddDemoCommand(CLI::App& app, int* exit_code);
 void AddModbusCommand(CLI::App& app, int* exit_code);  // modbus/
 void AddServeCommand(CLI::App& app, int* exit_code);   // http/

@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
   quorsma::tool::AddLogCommand(app, &exit_code);
   quorsma::tool::AddCommentCommand(app, &exit_code);
   quorsma::tool::AddInfoCommand(app, &exit_code);
+  quorsma::tool::AddDevicesCommand(app, &exit_code);
   quorsma::tool::AddDemoCommand(app, &exit_code);
   quorsma::tool::AddModbusCommand(app, &exit_code);
   quorsma::tool::AddServeCommand(app, &exit_code);
