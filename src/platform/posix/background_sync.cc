@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <set>
 
 namespace quorsma::platform {
 
@@ -75,7 +74,7 @@ bool BackgroundSync::Flush(const Group& group) {
     int error = env_->SyncFile(target.c_str());
     if (error == ENOENT) continue;
     if (error != 0) {
-      env_->Trace(("cannot flush " + target + ": " + ErrorText(error)).c_str());
+      ReportFailure(target, error);
       return false;
     }
     directories.insert(DirectoryOf(target));
@@ -83,11 +82,25 @@ bool BackgroundSync::Flush(const Group& group) {
   for (const std::string& directory : directories) {
     int error = env_->SyncDirectory(directory.c_str());
     if (error != 0) {
-      env_->Trace(("cannot flush " + directory + ": " + ErrorText(error)).c_str());
+      ReportFailure(directory, error);
       return false;
     }
   }
+  std::lock_guard<std::mutex> guard(failing_mutex_);
+  for (const std::string& target : targets) failing_.erase(target);
+  for (const std::string& directory : directories) failing_.erase(directory);
   return true;
+}
+
+void BackgroundSync::ReportFailure(const std::string& path, int error) {
+  const std::string text = path + " could not be made durable: " + ErrorText(error);
+  env_->Trace(text.c_str());
+  bool first;
+  {
+    std::lock_guard<std::mutex> guard(failing_mutex_);
+    first = failing_.insert(path).second;
+  }
+  if (first) env_->ShowMessage(text.c_str());
 }
 
 }  // namespace quorsma::platform

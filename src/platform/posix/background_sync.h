@@ -7,6 +7,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,8 +35,12 @@ class BackgroundSync {
     InterProcessLock* writers;
   };
   void Run();
-  // False (and a trace line) when a step failed; the group is then kept.
+  // False when a step failed; the group is then kept and tried again.  A
+  // file that cannot be made durable is reported as a message once, until
+  // a flush of it succeeds: its change was reported saved, and a power cut
+  // would lose it.
   bool Flush(const Group& group);
+  void ReportFailure(const std::string& path, int error);
 
   Env* env_;
   std::mutex mutex_;
@@ -44,6 +49,8 @@ class BackgroundSync {
   int in_flight_ = 0;
   bool stop_ = false;
   std::thread thread_;
+  std::mutex failing_mutex_;
+  std::set<std::string> failing_;  // paths reported as failing
 };
 
 }  // namespace quorsma::platform

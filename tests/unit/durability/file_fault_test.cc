@@ -17,6 +17,9 @@
 #include "support/fault_env.h"
 #include "support/test_image.h"
 #include "unit/comment/comment_file_builder.h"
+#if !defined(_WIN32)
+#include "platform/posix/background_sync.h"
+#endif
 
 namespace quorsma::testing {
 namespace {
@@ -159,6 +162,30 @@ TEST_F(FileFaultTest, PowerCutDuringCommentWritesLeavesOldOrNew) {
     }
   }
 }
+
+#if !defined(_WIN32)
+// A file replaced without waiting for the disk was reported saved; when the
+// flusher cannot make it durable, that is said once until a flush succeeds.
+TEST_F(FileFaultTest, FailedBackgroundFlushIsReportedOnce) {
+  const std::string path = DataFile();
+  WriteBytes(path, "x");
+  platform::BackgroundSync syncer(&faulty);
+  faulty.Fail(FileStep::kFlush, 1, EIO, /*sticky=*/true);
+  for (int round = 0; round < 2; ++round) {
+    syncer.Add({path}, nullptr);
+    syncer.Finish();
+  }
+  ASSERT_EQ(env.messages.size(), 1u);
+  EXPECT_EQ(env.messages[0], path + " could not be made durable: " + std::strerror(EIO));
+  faulty.Heal();
+  syncer.Add({path}, nullptr);
+  syncer.Finish();
+  faulty.Fail(FileStep::kFlush, 1, EIO, true);  // failing again after a success: said again
+  syncer.Add({path}, nullptr);
+  syncer.Finish();
+  EXPECT_EQ(env.messages.size(), 2u);
+}
+#endif
 
 }  // namespace
 }  // namespace quorsma::testing
