@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench_support.h"
 #include "quorsma/quorsma.h"
 
 namespace {
@@ -100,13 +101,7 @@ BENCHMARK_CAPTURE(BM_SetSma, plain_Y0, "Y0", 1);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (std::getenv("QUORSMA_SECTION") == nullptr) {
-    const std::string name = "qsma_device_bench_" + std::to_string(getpid());
-    setenv("QUORSMA_SECTION", name.c_str(), 1);
-    execv("/proc/self/exe", argv);
-    std::perror("device_bench: cannot restart itself; set QUORSMA_SECTION");
-    return 1;
-  }
+  quorsma::bench::RestartOnOwnSection(argv, "qsma_device_bench_");
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

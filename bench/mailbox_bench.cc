@@ -25,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench_support.h"
 #include "collector.h"
 #include "line_waiter.h"
 #include "quorsma/quorsma.h"
@@ -146,25 +147,14 @@ Result Collect(const std::string& self, bool sleep_on_flag, int64_t lines) {
   return r;
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
+using quorsma::bench::Median;
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string self = "/proc/self/exe";
   if (argc >= 4 && std::strcmp(argv[1], "--produce") == 0) return Produce(std::atoi(argv[2]), std::atoll(argv[3]));
-  if (std::getenv("QUORSMA_SECTION") == nullptr) {
-    // The library maps its section when the program loads: start again on a
-    // section of our own.
-    std::string name = "qsma_mailbox_bench_" + std::to_string(getpid());
-    setenv("QUORSMA_SECTION", name.c_str(), 1);
-    execv("/proc/self/exe", argv);
-    std::perror("execv");
-    return 1;
-  }
+  quorsma::bench::RestartOnOwnSection(argv, "qsma_mailbox_bench_");
   int64_t lines = 200000;
   int runs = 5;
   for (int i = 1; i + 1 < argc; i += 2) {

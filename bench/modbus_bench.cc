@@ -30,6 +30,8 @@
 #include <thread>
 #include <vector>
 
+#include "bench_support.h"
+
 extern char** environ;
 
 namespace {
@@ -75,40 +77,8 @@ void ServeBare() {
   std::_Exit(0);
 }
 
-struct Child {
-  pid_t pid = -1;
-  int port = 0;
-};
-
-// Starts a server process and reads its port from its first line.
-Child StartServer(const std::vector<std::string>& args) {
-  int out[2];
-  if (pipe(out) != 0) return {};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  posix_spawn_file_actions_addclose(&actions, out[0]);
-  std::vector<char*> argv;
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  Child child;
-  if (posix_spawn(&child.pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) return {};
-  posix_spawn_file_actions_destroy(&actions);
-  close(out[1]);
-  std::string line;
-  char c = 0;
-  while (read(out[0], &c, 1) == 1 && c != '\n') line += c;
-  // The rest of its output (connection lines) is drained and dropped.
-  std::thread([fd = out[0]] {
-    char sink[4096];
-    while (read(fd, sink, sizeof sink) > 0) {
-    }
-    close(fd);
-  }).detach();
-  const std::size_t colon = line.rfind(':');
-  if (line.rfind("listening on", 0) == 0 && colon != std::string::npos) child.port = std::atoi(line.c_str() + colon + 1);
-  return child;
-}
+using Child = quorsma::bench::ServerChild;
+using quorsma::bench::Median;
 
 void StopServer(const Child& child) {
   if (child.pid <= 0) return;
@@ -164,11 +134,6 @@ Figures Measure(int port, int clients, double seconds) {
   return f;
 }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -183,8 +148,8 @@ int main(int argc, char** argv) {
   if (std::getenv("QUORSMA_SECTION") == nullptr) setenv("QUORSMA_SECTION", "quorsma_modbus_bench", 1);
   char self[4096] = {};
   if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0) return 1;
-  const Child bare = StartServer({self, "--serve-bare"});
-  const Child ours = StartServer({QSMA_BENCH_TOOL, "modbus", "--listen", "127.0.0.1:0"});
+  const Child bare = quorsma::bench::StartServerChild({self, "--serve-bare"});
+  const Child ours = quorsma::bench::StartServerChild({QSMA_BENCH_TOOL, "modbus", "--listen", "127.0.0.1:0"});
   if (bare.port == 0 || ours.port == 0) {
     std::fprintf(stderr, "modbus_bench: a server did not start\n");
     StopServer(bare);

@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench_support.h"
 #include "quorsma/quorsma.h"
 #include "tool/mqtt/broker.h"
 
@@ -91,21 +92,13 @@ Result Run(const Broker& broker, int qos, int lines, double rate) {
   return r;
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
+using quorsma::bench::Median;
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (std::getenv("QUORSMA_SECTION") == nullptr) {
-    // The library maps its section when the program loads: start again on a
-    // section of our own, which the tool then shares.
-    setenv("QUORSMA_SECTION", ("qsma_mqtt_bench_" + std::to_string(getpid())).c_str(), 1);
-    execv("/proc/self/exe", argv);
-    return 1;
-  }
+  // The tool started below shares this section.
+  quorsma::bench::RestartOnOwnSection(argv, "qsma_mqtt_bench_");
   int lines = 20000, runs = 3;
   double pace = 0;
   for (int i = 1; i + 1 < argc; i += 2) {

@@ -35,6 +35,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench_support.h"
 #include "quorsma/quorsma.h"
 
 extern char** environ;
@@ -61,31 +62,11 @@ struct Figures {
 };
 
 // The server as a child process; its first line names the port.
-struct Server {
-  pid_t pid = -1;
-  int port = 0;
-};
+using Server = quorsma::bench::ServerChild;
 
 Server StartServer(const Options& options) {
-  int out[2];
-  if (pipe(out) != 0) return {};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  posix_spawn_file_actions_addclose(&actions, out[0]);
-  const std::string interval = std::to_string(options.interval_ms);
-  const char* argv[] = {QSMA_BENCH_TOOL, "serve", "--listen", "127.0.0.1:0", "--interval", interval.c_str(), nullptr};
-  Server server;
-  if (posix_spawn(&server.pid, QSMA_BENCH_TOOL, &actions, nullptr, const_cast<char**>(argv), environ) != 0) return {};
-  posix_spawn_file_actions_destroy(&actions);
-  close(out[1]);
-  std::string text;
-  char c;
-  while (text.find('\n') == std::string::npos && read(out[0], &c, 1) == 1) text += c;
-  // The rest of the server's output is not read; it writes a few lines only.
-  const std::size_t at = text.find("127.0.0.1:");
-  if (at != std::string::npos) server.port = std::atoi(text.c_str() + at + 10);
-  return server;
+  return quorsma::bench::StartServerChild({QSMA_BENCH_TOOL, "serve", "--listen", "127.0.0.1:0", "--interval",
+                                           std::to_string(options.interval_ms)});
 }
 
 // User + system time of a process in seconds.
@@ -197,21 +178,12 @@ Figures RunOnce(MH_SHARED_STRUCTURE* image, const Options& options) {
   return figures;
 }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values.empty() ? 0 : values[values.size() / 2];
-}
+using quorsma::bench::Median;
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (std::getenv("QUORSMA_SECTION") == nullptr) {
-    const std::string name = "qsma_serve_bench_" + std::to_string(getpid());
-    setenv("QUORSMA_SECTION", name.c_str(), 1);
-    execv("/proc/self/exe", argv);
-    std::perror("serve_bench: cannot restart itself; set QUORSMA_SECTION");
-    return 1;
-  }
+  quorsma::bench::RestartOnOwnSection(argv, "qsma_serve_bench_");
   Options options;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string name = argv[i];
