@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "quorsma/quorsma.h"
+
 extern char** environ;
 
 namespace quorsma::bench {
@@ -34,6 +36,18 @@ inline double Median(std::vector<double> values) {
   if (values.empty()) return 0;
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
+}
+
+// This process's image with the value-change mailbox empty and W[w] at 0 as
+// the collector last saw it, so that each write of W[w] makes one line.
+inline MH_SHARED_STRUCTURE* EmptyMailbox(int w, int32_t log_enable) {
+  MH_SHARED_STRUCTURE* image = nullptr;
+  smGetMemoryPointer(&image);
+  image->LogEnable = log_enable;
+  image->LogLinePending = 0;
+  image->W[w] = 0;
+  image->LogPrevW[w] = 0;
+  return image;
 }
 
 struct ServerChild {

@@ -83,12 +83,7 @@ struct Result {
 };
 
 Result Collect(const std::string& self, bool sleep_on_flag, int64_t lines) {
-  MH_SHARED_STRUCTURE* image = nullptr;
-  smGetMemoryPointer(&image);
-  image->LogEnable = 1;
-  image->LogLinePending = 0;
-  image->W[0] = 0;
-  image->LogPrevW[0] = 0;
+  MH_SHARED_STRUCTURE* image = quorsma::bench::EmptyMailbox(0, 1);
   int fd = memfd_create("mailbox_bench", 0);
   if (fd < 0 || ftruncate(fd, static_cast<off_t>(SharedBytes(lines))) != 0) {
     std::perror("memfd");

@@ -42,12 +42,8 @@ struct Result {
 };
 
 Result Run(const Broker& broker, int qos, int lines, double rate) {
-  MH_SHARED_STRUCTURE* image = nullptr;
-  smGetMemoryPointer(&image);
-  image->LogEnable = 0;
-  image->LogLinePending = 0;
-  image->W[0x20] = 0;
-  image->LogPrevW[0x20] = 0;
+  // quorsma mqtt --enable turns logging on.
+  MH_SHARED_STRUCTURE* image = quorsma::bench::EmptyMailbox(0x20, 0);
   const std::string topic = "bench/plant/changes";
   Subscriber sub(broker.port(), topic);
   const std::string port = "127.0.0.1:" + std::to_string(broker.port()), qos_text = std::to_string(qos);
