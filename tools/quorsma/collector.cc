@@ -5,6 +5,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "host.h"
+
 namespace quorsma::tool {
 namespace {
 
@@ -58,12 +60,7 @@ std::string TimestampLine(std::chrono::system_clock::time_point when, const std:
   const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
   const auto millis =
       std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count() % 1000;
-  std::tm local{};
-#if defined(_WIN32)
-  localtime_s(&local, &seconds);
-#else
-  localtime_r(&seconds, &local);
-#endif
+  const std::tm local = LocalTime(seconds);
   char stamp[40];
   std::size_t n = std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
   std::snprintf(stamp + n, sizeof stamp - n, ".%03d  ", static_cast<int>(millis));

@@ -13,32 +13,8 @@
 #include "operand_syntax.h"
 #include "section_lock.h"
 
-#if !defined(_WIN32)
-#include <fcntl.h>
-#include <sys/stat.h>
-#endif
-
 namespace quorsma::tool {
 namespace {
-
-// The identity of the section instance in use; empty where there is none.
-std::string SectionIdentity() {
-#if defined(_WIN32)
-  return "-";
-#else
-  // The inode and the birth time: a new section is a new file.  (The change
-  // time is no identity: writes through the mapping move it.)
-  struct statx info {};
-  std::string path = "/dev/shm/";
-  path += SectionName();
-  if (statx(AT_FDCWD, path.c_str(), 0, STATX_INO | STATX_BTIME, &info) != 0) return "-";
-  char identity[96];
-  std::snprintf(identity, sizeof identity, "%llu:%lld.%u", static_cast<unsigned long long>(info.stx_ino),
-                (info.stx_mask & STATX_BTIME) ? static_cast<long long>(info.stx_btime.tv_sec) : 0LL,
-                (info.stx_mask & STATX_BTIME) ? info.stx_btime.tv_nsec : 0u);
-  return identity;
-#endif
-}
 
 int64_t FileStamp(const std::string& path) {
   std::error_code error;

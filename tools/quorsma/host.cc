@@ -2,41 +2,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
-#endif
-
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-
-#include "quorsma/quorsma.h"
-#include "section_lock.h"
-
 namespace quorsma::tool {
-
-std::string ExecutableDir() {
-  std::error_code error;
-#if defined(_WIN32)
-  char path[MAX_PATH * 2];
-  DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-  if (n == 0 || n >= sizeof path) return {};
-  std::filesystem::path exe(std::string(path, n));
-#else
-  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return {};
-#endif
-  return exe.parent_path().string();
-}
 
 std::string TemporaryPath(const std::string& stem) {
   static std::atomic<int> counter{0};
@@ -44,113 +14,11 @@ std::string TemporaryPath(const std::string& stem) {
   std::filesystem::path dir = std::filesystem::temp_directory_path(error);
   if (error) dir = ".";
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-#if defined(_WIN32)
-  const unsigned long pid = GetCurrentProcessId();
-#else
-  const unsigned long pid = static_cast<unsigned long>(getpid());
-#endif
-  return (dir / (stem + "-" + std::to_string(pid) + "-" + std::to_string(stamp) + "-" +
+  return (dir / (stem + "-" + std::to_string(CurrentProcessId()) + "-" + std::to_string(stamp) + "-" +
                  std::to_string(counter.fetch_add(1))))
       .string();
 }
 
-int OtherSectionHolders() {
-#if defined(_WIN32)
-  return -1;
-#else
-  const std::string mapped = "/dev/shm/" + SectionName();
-  const std::string self = std::to_string(getpid());
-  int holders = 0;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
-    const std::string pid = entry.path().filename().string();
-    if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos || pid == self) continue;
-    std::FILE* maps = std::fopen((entry.path() / "maps").c_str(), "r");
-    if (maps == nullptr) continue;
-    char line[4096];
-    bool found = false;
-    while (!found && std::fgets(line, sizeof line, maps)) {
-      const char* at = std::strstr(line, mapped.c_str());
-      found = at != nullptr && (at[mapped.size()] == '\n' || at[mapped.size()] == ' ' || at[mapped.size()] == '\0');
-    }
-    std::fclose(maps);
-    holders += found ? 1 : 0;
-  }
-  return holders;
-#endif
-}
-
-bool PrivateTemporaryFile::Create(const std::string& stem, const std::string& bytes, std::string* error) {
-  Remove();
-  const std::string name = TemporaryPath(stem);
-#if defined(_WIN32)
-  std::FILE* out = std::fopen(name.c_str(), "wbx");
-  if (out == nullptr) {
-    *error = "cannot create " + name + ": " + std::strerror(errno);
-    return false;
-  }
-  name_ = path_ = name;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-  if (std::fclose(out) != 0 || !written) {
-    *error = "cannot write " + name + ": " + std::strerror(errno);
-    Remove();
-    return false;
-  }
-  return true;
-#else
-  fd_ = open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd_ < 0) {
-    *error = "cannot create " + name + ": " + std::strerror(errno);
-    return false;
-  }
-  unlink(name.c_str());  // nothing to leave behind, whatever ends this process
-  path_ = "/proc/self/fd/" + std::to_string(fd_);
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd_, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) {
-      *error = "cannot write a temporary file in " + name.substr(0, name.rfind('/')) + ": " + std::strerror(errno);
-      Remove();
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-#endif
-}
-
-void PrivateTemporaryFile::Remove() {
-#if defined(_WIN32)
-  if (!name_.empty()) std::remove(name_.c_str());
-#else
-  if (fd_ >= 0) close(fd_);
-  fd_ = -1;
-#endif
-  name_.clear();
-  path_.clear();
-}
-
 std::string SystemError(int code) { return std::strerror(code); }
-
-std::string SectionMapFailure() {
-#if defined(_WIN32)
-  return "the library could not create or open the file mapping " + SectionName() +
-         " (QUORSMA_TRACE=stderr shows its reason)";
-#else
-  std::string name = "/";
-  name += SectionName();
-  const int fd = shm_open(name.c_str(), O_RDWR, 0);
-  if (fd < 0 && errno != ENOENT) return "cannot open " + name + ": " + std::strerror(errno);
-  if (fd >= 0) close(fd);
-  struct statvfs room {};
-  if (fd < 0 && statvfs("/dev/shm", &room) == 0) {
-    const unsigned long long free_bytes = static_cast<unsigned long long>(room.f_bavail) * room.f_frsize;
-    if (free_bytes < QSMA_SECTION_SIZE)
-      return "/dev/shm has " + std::to_string(free_bytes) + " bytes free, the section needs " +
-             std::to_string(QSMA_SECTION_SIZE);
-  }
-  return "the library could not map " + name + " (QUORSMA_TRACE=stderr shows its reason)";
-#endif
-}
 
 }  // namespace quorsma::tool

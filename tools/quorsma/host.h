@@ -1,7 +1,10 @@
 // The running program's own surroundings: where its executable lies (the
-// bundled examples are beside it) and a place for temporary files.
+// bundled examples are beside it), a place for temporary files, the section's
+// file as the system shows it.  host_posix.cc and host_win32.cc hold what
+// differs between the systems; the build takes the one of its system.
 #pragma once
 
+#include <ctime>
 #include <string>
 
 namespace quorsma::tool {
@@ -9,6 +12,17 @@ namespace quorsma::tool {
 // Directory of the running executable, without a trailing separator; empty
 // when it cannot be found.
 std::string ExecutableDir();
+
+// This process's id.
+unsigned long CurrentProcessId();
+
+// `seconds` in the local time zone.
+std::tm LocalTime(std::time_t seconds);
+
+// The identity of the section instance in use, which changes when the
+// section is made anew; "-" where there is none or it cannot be told
+// (Windows).
+std::string SectionIdentity();
 
 // A path for a new temporary file whose name starts with `stem`.
 std::string TemporaryPath(const std::string& stem);

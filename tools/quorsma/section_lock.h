@@ -39,6 +39,15 @@ std::string SectionName();
 // The lock file of `job` ("runner", "collector") of the section in use.
 std::string SectionLockPath(std::string_view job);
 
+// Shared by the two halves of SectionLock: section_lock_posix.cc and
+// section_lock_win32.cc, of which the build takes the one of its system.
+namespace detail {
+// Where lock files go when QUORSMA_LOCK_DIR is not set.
+std::string DefaultLockDir();
+// "another <job> is running (pid N)", without the pid when `pid_text` holds none.
+std::string BusyMessage(std::string_view job, const char* pid_text);
+}  // namespace detail
+
 class SectionLock {
  public:
   SectionLock() = default;

@@ -3,13 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#if defined(_WIN32)
-#include <io.h>
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace quorsma::tool {
 namespace {
 
@@ -34,22 +27,10 @@ void InstallStopHandler() {
 bool StopRequested() { return g_stop != 0; }
 void RequestStop(bool stop) { g_stop = stop ? 1 : 0; }
 
-bool StdoutIsTerminal() {
-#if defined(_WIN32)
-  return _isatty(_fileno(stdout)) != 0;
-#else
-  return isatty(STDOUT_FILENO) != 0;
-#endif
-}
-
 void Redraw(const std::string& text) {
   static const bool terminal = [] {
     if (!StdoutIsTerminal()) return false;
-#if defined(_WIN32)
-    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-    DWORD mode = 0;
-    if (GetConsoleMode(out, &mode)) SetConsoleMode(out, mode | 0x0004 /* virtual terminal processing */);
-#endif
+    EnableEscapeSequences();
     return true;
   }();
   if (terminal) std::fputs("\x1b[H\x1b[2J", stdout);

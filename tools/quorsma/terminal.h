@@ -1,6 +1,7 @@
 // The little the tool needs from the console, the same on Linux and Windows:
 // a stop request from Ctrl-C, whether standard output is a terminal, and
-// redrawing a table in place.
+// redrawing a table in place.  terminal_posix.cc and terminal_win32.cc hold
+// what differs between the systems.
 #pragma once
 
 #include <csignal>
@@ -18,6 +19,9 @@ bool StopRequested();
 void RequestStop(bool stop);
 
 bool StdoutIsTerminal();
+// Makes the console interpret the escape sequences Redraw writes (Windows
+// consoles need this switched on; elsewhere it does nothing).
+void EnableEscapeSequences();
 // Moves the cursor home and clears the screen before `text` (on a terminal),
 // so a table is redrawn in place; elsewhere the text is just written.
 void Redraw(const std::string& text);

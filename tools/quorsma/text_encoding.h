@@ -1,7 +1,8 @@
 // Conversion between the library's CP949 texts and the terminal's encoding.
 // On a UTF-8 terminal texts are converted (iconv on Linux, the code-page
 // functions on Windows); on any other terminal the bytes pass unchanged (a
-// Korean Windows console shows CP949 as it is).
+// Korean Windows console shows CP949 as it is).  The conversions of each
+// system are in text_encoding_posix.cc and text_encoding_win32.cc.
 #pragma once
 
 #include <string>
