@@ -23,12 +23,16 @@ std::optional<Refusal> CheckShape(const nlohmann::json& body, const char* exampl
 
 std::string Item(std::size_t index) { return "item " + std::to_string(index + 1) + ": "; }
 
-// The "operand" member of an item, or a refusal.
-std::optional<Refusal> OperandOf(const nlohmann::json& item, std::size_t index, std::string* text) {
+// The "operand" member of an item as typed and as checked for `role`, or a
+// refusal.
+std::optional<Refusal> OperandOf(const nlohmann::json& item, std::size_t index, Role role, std::string* text,
+                                 Operand* op) {
   if (!item.is_object()) return Bad(Item(index) + "an object with \"operand\"");
   const auto member = item.find("operand");
   if (member == item.end() || !member->is_string()) return Bad(Item(index) + "\"operand\" is missing or not a string");
   *text = member->get<std::string>();
+  std::string reason;
+  if (!CheckOperand(*text, role, op, &reason)) return Bad(Item(index) + "operand '" + *text + "': " + reason);
   return std::nullopt;
 }
 
@@ -86,10 +90,9 @@ std::optional<Refusal> PlanDeviceWrites(const nlohmann::json& body, const Device
   writes.reserve(body.size());
   for (std::size_t i = 0; i < body.size(); ++i) {
     const nlohmann::json& item = body[i];
-    std::string text, reason;
-    if (auto refusal = OperandOf(item, i, &text)) return refusal;
+    std::string text;
     Operand op;
-    if (!CheckOperand(text, Role::kWrite, &op, &reason)) return Bad(Item(i) + "operand '" + text + "': " + reason);
+    if (auto refusal = OperandOf(item, i, Role::kWrite, &text, &op)) return refusal;
     const int32_t z = op.index_register >= 0 ? image->Z[op.index_register] : 0;
     const DeviceRange cells = CellsOf(op, z);
     if (cells.first < 0 || cells.last >= AreaCount(cells.device))
@@ -114,10 +117,9 @@ std::optional<Refusal> PlanCommentWrites(const nlohmann::json& body, const Devic
   writes.reserve(body.size());
   for (std::size_t i = 0; i < body.size(); ++i) {
     const nlohmann::json& item = body[i];
-    std::string text, reason;
-    if (auto refusal = OperandOf(item, i, &text)) return refusal;
+    std::string text;
     Operand op;
-    if (!CheckOperand(text, Role::kComment, &op, &reason)) return Bad(Item(i) + "operand '" + text + "': " + reason);
+    if (auto refusal = OperandOf(item, i, Role::kComment, &text, &op)) return refusal;
     if (!op.IsPlainDevice()) return Bad(Item(i) + "'" + text + "': a comment belongs to a plain device");
     const std::string operand = OperandText(op);
     if (!allowed.Contains(op.device, op.number))
