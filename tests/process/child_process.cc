@@ -9,6 +9,9 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
@@ -155,6 +158,24 @@ class RemoveLeftoverSections : public ::testing::Environment {
 std::string UniqueSectionName(const std::string& tag) {
   static int counter = 0;
   return "qsma_test_" + tag + "_" + std::to_string(getpid()) + "_" + std::to_string(++counter);
+}
+
+ScratchDir::ScratchDir(const std::string& tag) {
+  std::random_device seed;
+  path_ = std::filesystem::temp_directory_path() / ("quorsma-" + tag + "-" + std::to_string(seed()));
+  std::filesystem::create_directories(path_);
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadFileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
 }
 
 }  // namespace quorsma::testing

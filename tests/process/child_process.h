@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -46,5 +47,22 @@ ChildResult RunChild(const std::string& program, const std::vector<std::string>&
 
 // A section name no other test run uses.
 std::string UniqueSectionName(const std::string& tag);
+
+// A directory of its own in the temporary directory, named from `tag`,
+// removed with all it holds when the object goes.
+class ScratchDir {
+ public:
+  explicit ScratchDir(const std::string& tag);
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The bytes of a file; empty when it cannot be read.
+std::string ReadFileBytes(const std::filesystem::path& path);
 
 }  // namespace quorsma::testing

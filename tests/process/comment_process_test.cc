@@ -7,10 +7,8 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <random>
-#include <sstream>
 #include <string>
 #include <thread>
 
@@ -24,21 +22,12 @@ const std::string kChild = QSMA_TEST_CHILD;
 
 class CommentProcessTest : public ::testing::Test {
  protected:
-  CommentProcessTest() {
-    std::random_device seed;
-    project = std::filesystem::temp_directory_path() / ("quorsma-comment-" + std::to_string(seed()));
-    std::filesystem::create_directories(project / "Resource" / "Others");
-  }
-  ~CommentProcessTest() override { std::filesystem::remove_all(project); }
+  CommentProcessTest() { std::filesystem::create_directories(project / "Resource" / "Others"); }
 
-  std::string Wcd() const {
-    std::ifstream in(project / "Resource" / "Others" / "COMMENT.WCD", std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-  }
+  std::string Wcd() const { return ReadFileBytes(project / "Resource" / "Others" / "COMMENT.WCD"); }
 
-  std::filesystem::path project;
+  ScratchDir scratch{"comment"};
+  const std::filesystem::path project = scratch.path();
   std::map<std::string, std::string> env{{"QUORSMA_SECTION", UniqueSectionName("comment")}};
 };
 

@@ -7,8 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <random>
-#include <sstream>
 #include <string>
 
 #include "child_process.h"
@@ -21,8 +19,6 @@ const std::string kChild = QSMA_TEST_CHILD;
 class DurabilityProcessTest : public ::testing::Test {
  protected:
   DurabilityProcessTest() {
-    std::random_device seed;
-    dir = std::filesystem::temp_directory_path() / ("quorsma-durability-" + std::to_string(seed()));
     std::filesystem::create_directories(dir / "Resource" / "Others");
     // Every child reads this configuration at attach (and so loads the
     // comment file of `dir`).
@@ -30,16 +26,9 @@ class DurabilityProcessTest : public ::testing::Test {
                                       << "\r\nMEM_PLC_PATH=" << dir.string() << "\r\n";
     env["QUORSMA_CONFIG"] = (dir / "config.ini").string();
   }
-  ~DurabilityProcessTest() override { std::filesystem::remove_all(dir); }
 
-  std::string Read(const std::filesystem::path& path) const {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-  }
-
-  std::filesystem::path dir;
+  ScratchDir scratch{"durability"};
+  const std::filesystem::path dir = scratch.path();
   std::map<std::string, std::string> env{{"QUORSMA_SECTION", UniqueSectionName("durable")}};
 };
 
@@ -66,10 +55,10 @@ TEST_F(DurabilityProcessTest, LastInstructionWriteOfARetentiveRegisterIsSaved) {
   ChildProcess holder(kChild, {"hold"}, env);
   ASSERT_EQ(holder.ReadLine(), "ready\n");
   RunChild(kChild, {"set", "D350", "199"}, env);
-  EXPECT_NE(Read(dir / "_DIO_DV.ini").find("D000350=199,"), std::string::npos);
+  EXPECT_NE(ReadFileBytes(dir / "_DIO_DV.ini").find("D000350=199,"), std::string::npos);
   RunChild(kChild, {"inc", "D350"}, env);  // one scan, then the program ends
   EXPECT_EQ(RunChild(kChild, {"read-d", "350"}, env).out, "D[350]=200\n");
-  EXPECT_NE(Read(dir / "_DIO_DV.ini").find("D000350=200,"), std::string::npos);
+  EXPECT_NE(ReadFileBytes(dir / "_DIO_DV.ini").find("D000350=200,"), std::string::npos);
   holder.CloseInput();
   holder.Wait();
 }
