@@ -59,36 +59,6 @@ int Get(const std::vector<std::string>& arguments, const OutputArgs& args) {
   return 0;
 }
 
-// Decimal, or hexadecimal with 0x; a sign is allowed.
-bool ParseValue(const std::string& text, int32_t* value) {
-  if (text.empty()) return false;
-  std::size_t pos = 0;
-  bool negative = false;
-  if (text[pos] == '-' || text[pos] == '+') negative = text[pos++] == '-';
-  int base = 10;
-  if (text.size() > pos + 2 && text[pos] == '0' && (text[pos + 1] == 'x' || text[pos + 1] == 'X')) {
-    base = 16;
-    pos += 2;
-  }
-  if (pos >= text.size()) return false;
-  int64_t v = 0;
-  for (; pos < text.size(); ++pos) {
-    char c = text[pos];
-    int digit = c >= '0' && c <= '9' ? c - '0'
-                : base == 16 && c >= 'a' && c <= 'f' ? c - 'a' + 10
-                : base == 16 && c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                     : -1;
-    if (digit < 0 || digit >= base) return false;
-    v = v * base + digit;
-    if (v > 0xFFFFFFFFLL) return false;
-  }
-  if (negative) v = -v;
-  if (base == 16 && !negative && v > INT32_MAX) v -= 0x100000000LL;  // 0xFFFFFFFF is -1
-  if (v < INT32_MIN || v > INT32_MAX) return false;
-  *value = static_cast<int32_t>(v);
-  return true;
-}
-
 struct Write {
   Operand op;
   std::string text;
@@ -103,7 +73,7 @@ bool CheckWrite(const std::string& operand, const std::string& value_text, Role 
     return false;
   }
   out->text = OperandText(out->op);
-  if (!ParseValue(value_text, &out->value)) {
+  if (!ParseValueText(value_text, &out->value)) {
     std::fprintf(stderr, "quorsma: error: value '%s' of %s: a 32-bit number, decimal or 0x hexadecimal\n",
                  value_text.c_str(), operand.c_str());
     return false;

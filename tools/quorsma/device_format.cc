@@ -143,6 +143,35 @@ DeviceValue ReadDeviceValue(MH_SHARED_STRUCTURE* image, const std::string& text,
   return ReadDeviceValue(image, op, path);
 }
 
+bool ParseValueText(const std::string& text, int32_t* value) {
+  if (text.empty()) return false;
+  std::size_t pos = 0;
+  bool negative = false;
+  if (text[pos] == '-' || text[pos] == '+') negative = text[pos++] == '-';
+  int base = 10;
+  if (text.size() > pos + 2 && text[pos] == '0' && (text[pos + 1] == 'x' || text[pos + 1] == 'X')) {
+    base = 16;
+    pos += 2;
+  }
+  if (pos >= text.size()) return false;
+  int64_t v = 0;
+  for (; pos < text.size(); ++pos) {
+    char c = text[pos];
+    int digit = c >= '0' && c <= '9' ? c - '0'
+                : base == 16 && c >= 'a' && c <= 'f' ? c - 'a' + 10
+                : base == 16 && c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                     : -1;
+    if (digit < 0 || digit >= base) return false;
+    v = v * base + digit;
+    if (v > 0xFFFFFFFFLL) return false;
+  }
+  if (negative) v = -v;
+  if (base == 16 && !negative && v > INT32_MAX) v -= 0x100000000LL;  // 0xFFFFFFFF is -1
+  if (v < INT32_MIN || v > INT32_MAX) return false;
+  *value = static_cast<int32_t>(v);
+  return true;
+}
+
 std::string FormatValue(const DeviceValue& v, ValueFormat format) {
   if (!v.ok) return "?";
   const uint32_t bits = static_cast<uint32_t>(v.value);

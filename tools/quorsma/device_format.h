@@ -70,6 +70,9 @@ DeviceValue ReadDeviceValue(MH_SHARED_STRUCTURE* image, const std::string& text,
 std::string CommentOf(const MH_SHARED_STRUCTURE* image, std::string_view device, int64_t number);
 
 std::string FormatValue(const DeviceValue& v, ValueFormat format);
+// A value typed for writing: decimal, or hexadecimal with 0x, with an
+// optional sign; 32 bits (0xFFFFFFFF is -1).  False for anything else.
+bool ParseValueText(const std::string& text, int32_t* value);
 std::string ToJson(const DeviceValue& v, ValueFormat format);
 // A JSON array of the values, one object per line.
 std::string ToJsonArray(const std::vector<DeviceValue>& values, ValueFormat format);

@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
   quorsma::tool::AddCommentCommand(app, &exit_code);
   quorsma::tool::AddInfoCommand(app, &exit_code);
   quorsma::tool::AddDevicesCommand(app, &exit_code);
+  quorsma::tool::AddSnapshotCommands(app, &exit_code);
   quorsma::tool::AddDemoCommand(app, &exit_code);
   quorsma::tool::AddModbusCommand(app, &exit_code);
   quorsma::tool::AddServeCommand(app, &exit_code);

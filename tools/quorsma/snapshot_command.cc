@@ -1,0 +1,191 @@
+// quorsma dump / restore: device values (and comments) to a file and back.
+// The file formats are described in snapshot_format.h.
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "comment_failure.h"
+#include "commands.h"
+#include "device_format.h"
+#include "library_messages.h"
+#include "operand_syntax.h"
+#include "plural.h"
+#include "range_grammar.h"
+#include "section_lock.h"
+#include "snapshot_format.h"
+#include "terminal.h"
+#include "text_encoding.h"
+
+namespace quorsma::tool {
+namespace {
+
+// Beyond this a file is refused before it is read whole.
+constexpr std::uintmax_t kMaxSnapshotBytes = 256u << 20;
+// Problems listed before the rest are only counted.
+constexpr std::size_t kShownErrors = 20;
+
+struct DumpArgs {
+  std::vector<std::string> ranges;
+  bool json = false;
+  bool comments = false;
+};
+
+std::string Now() {
+  const std::time_t t = std::time(nullptr);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", std::localtime(&t));
+  return text;
+}
+
+int Dump(const DumpArgs& args) {
+  std::vector<DeviceRange> ranges;
+  for (const std::string& text : args.ranges) {
+    std::vector<RangeItem> items;
+    std::string reason;
+    if (!ParseRangeList(text, {}, &items, &reason)) return BadInput(reason);
+    for (const RangeItem& item : items) {
+      if (item.kind != RangeItem::Kind::kRange || !IsSnapshotDevice(item.range.device))
+        return BadInput("'" + text + "': dump takes devices and ranges of X Y M L B S D W Z (X0..X1F, D100..D120), "
+                        "which restore can write back");
+      ranges.push_back(item.range);
+    }
+  }
+  MH_SHARED_STRUCTURE* image = RequireImage();
+  if (image == nullptr) return kExitFailure;
+  // A terminal gets its own encoding; files and pipes keep the CP949 bytes.
+  const bool utf8 = !args.json && StdoutIsTerminal() && TerminalIsUtf8();
+  std::string out = args.json ? SnapshotJsonOpen(SectionName()) : SnapshotTextHeader(utf8, SectionName(), Now());
+  bool first = true;
+  for (const DeviceRange& range : ranges) {
+    for (int32_t n = range.first; n <= range.last; ++n) {
+      Operand op;
+      op.device = range.device;
+      op.number = n;
+      // Straight from the image: a snapshot changes nothing, not even the
+      // value-change bookkeeping.
+      const DeviceValue v = ReadDeviceValue(image, op, ReadPath::kImage);
+      if (args.json) {
+        out += (first ? "\n " : ",\n ") + SnapshotJsonEntry(v.operand, v.value, args.comments, v.comment);
+      } else {
+        out += SnapshotTextLine(v.operand, v.value, args.comments, utf8 ? Cp949ToUtf8(v.comment) : v.comment);
+      }
+      first = false;
+    }
+    if (out.size() >= 1 << 20) {
+      std::fwrite(out.data(), 1, out.size(), stdout);
+      out.clear();
+    }
+  }
+  if (args.json) out += SnapshotJsonClose();
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) return Fail("cannot write standard output");
+  return 0;
+}
+
+struct RestoreArgs {
+  std::string file;
+  bool comments = false;
+};
+
+bool ReadSnapshotFile(const std::string& file, std::string* bytes) {
+  std::FILE* in = stdin;
+  if (file != "-") {
+    if (!CheckInputFiles({file})) return false;
+    std::error_code status;
+    if (!std::filesystem::is_regular_file(file, status)) {
+      std::fprintf(stderr, "quorsma: error: %s is not a regular file (use - for standard input)\n", file.c_str());
+      return false;
+    }
+    in = std::fopen(file.c_str(), "rb");
+    if (in == nullptr) return CheckInputFiles({file});
+  }
+  char buffer[65536];
+  std::size_t n;
+  bool ok = true;
+  while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
+    bytes->append(buffer, n);
+    if (bytes->size() > kMaxSnapshotBytes) {
+      std::fprintf(stderr, "quorsma: error: %s is larger than %ju bytes\n", file.c_str(), kMaxSnapshotBytes);
+      ok = false;
+      break;
+    }
+  }
+  if (ok && std::ferror(in)) {
+    std::fprintf(stderr, "quorsma: error: cannot read %s\n", file.c_str());
+    ok = false;
+  }
+  if (in != stdin) std::fclose(in);
+  return ok;
+}
+
+int Restore(const RestoreArgs& args) {
+  std::string bytes;
+  if (!ReadSnapshotFile(args.file, &bytes)) return kExitBadInput;
+  const std::string name = args.file == "-" ? "standard input" : args.file;
+  std::vector<SnapshotEntry> entries;
+  std::vector<std::string> errors;
+  if (!ParseSnapshot(bytes, &entries, &errors)) {
+    for (std::size_t i = 0; i < errors.size() && i < kShownErrors; ++i)
+      std::fprintf(stderr, "%s:%s\n", name.c_str(), errors[i].c_str());
+    if (errors.size() > kShownErrors) std::fprintf(stderr, "%s: ... and %zu more\n", name.c_str(), errors.size() - kShownErrors);
+    return BadInput(Counted(static_cast<int64_t>(errors.size()), "error") + "; nothing was restored");
+  }
+  MH_SHARED_STRUCTURE* image = RequireImage();
+  if (image == nullptr) return kExitFailure;
+  CaptureLibraryMessages();
+  const int64_t messages = LibraryMessageCount();
+  // Through the library's device write, as set writes: the value-change
+  // check and the retentive save run for every register.
+  for (const SnapshotEntry& e : entries) SetSma(DeviceText(e.device, e.number).c_str(), e.value);
+  if (LibraryMessageCount() != messages)
+    return Fail("the library refused a write or could not save it (its message is above)");
+  int64_t comments = 0, in_file = 0;
+  for (const SnapshotEntry& e : entries) {
+    if (!e.has_comment) continue;
+    ++in_file;
+    if (!args.comments || CommentOf(image, e.device, e.number) == e.comment) continue;
+    if (!smModifyMemoryComment(e.device.c_str(), e.number, e.comment.c_str()))
+      return Fail(CommentWriteFailure(image) + " (the values and " + Counted(comments, "comment") +
+                  " were restored before)");
+    ++comments;
+  }
+  std::printf("%s restored", Counted(static_cast<int64_t>(entries.size()), "value").c_str());
+  if (args.comments) std::printf(", %s changed", Counted(comments, "comment").c_str());
+  std::printf("\n");
+  if (!args.comments && in_file > 0)
+    std::fprintf(stderr, "quorsma: note: the file holds %s, left as they are (--comments restores them)\n",
+                 Counted(in_file, "comment").c_str());
+  WarnWhenAlone("the values end");
+  return 0;
+}
+
+}  // namespace
+
+void AddSnapshotCommands(CLI::App& app, int* exit_code) {
+  auto dump_args = std::make_shared<DumpArgs>();
+  CLI::App* dump = app.add_subcommand("dump", "Write the values (and comments) of devices to standard output");
+  dump->add_option("RANGE", dump_args->ranges,
+                   "Devices and ranges of X Y M L B S D W Z, such as X0..X1F, D100..D120; comma-separated lists too")
+      ->required();
+  dump->add_flag("--json", dump_args->json, "JSON (comments in UTF-8) instead of text");
+  dump->add_flag("--comments", dump_args->comments, "Add each device's comment");
+  dump->footer("Text: one 'OPERAND<TAB>VALUE[<TAB>COMMENT]' line per device under a '#' header naming the encoding\n"
+               "(CP949; UTF-8 on a UTF-8 terminal).  Values are read from the image without side effects.\n"
+               "'quorsma restore FILE' writes a dump back.");
+  dump->callback([dump_args, exit_code] { *exit_code = Dump(*dump_args); });
+
+  auto restore_args = std::make_shared<RestoreArgs>();
+  CLI::App* restore = app.add_subcommand("restore", "Write back the values (and comments) of a dump");
+  restore->add_option("FILE", restore_args->file, "A file made by quorsma dump (text or JSON); - for standard input")
+      ->required();
+  restore->add_flag("--comments", restore_args->comments, "Also set the comments the file holds");
+  restore->footer("The whole file is checked first (every operand, value and comment, each device once); a problem\n"
+                  "is reported as FILE:LINE: reason and nothing is written.  Values are written as set writes them\n"
+                  "(value-change check, retentive saves); comments through the comment editor, only those that\n"
+                  "differ.");
+  restore->callback([restore_args, exit_code] { *exit_code = Restore(*restore_args); });
+}
+
+}  // namespace quorsma::tool
