@@ -268,6 +268,28 @@ TEST_F(ToolProgramTest, RestoreChecksTheWholeFileBeforeWritingAny) {
   EXPECT_EQ(Tool({"restore", "/dev/zero"}).exit_code, 2) << "not a regular file";
 }
 
+TEST_F(ToolProgramTest, ACommentFileThatCannotBeWrittenIsReportedWithItsReason) {
+  // The installation's configuration, with a PLC directory that lacks Resource/Others.
+  std::string config = testing::ReadFile(std::string(QSMA_TOOL_INSTALLATION) + "/../_Configuration/_Configuration.ini");
+  const std::size_t at = config.find("MEM_PLC_PATH=");
+  ASSERT_NE(at, std::string::npos);
+  config.replace(at, config.find('\n', at) - at, "MEM_PLC_PATH=" + dir_.File("plc"));
+  testing::WriteFile(dir_.File("config.ini"), config);
+  env_["QUORSMA_CONFIG"] = dir_.File("config.ini");
+  testing::WriteFile(dir_.File("import.txt"), "M7=pump\n");
+  testing::WriteFile(dir_.File("dump.txt"), "M7\t0\tpump\n");
+  const std::string reason = "cannot write " + dir_.File("plc") + "/Resource/Others/COMMENT.WCD: No such file or directory";
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"comment", "set", "M", "7", "pump"},
+           {"comment", "import", dir_.File("import.txt")},
+           {"restore", dir_.File("dump.txt"), "--comments"}}) {
+    const ChildResult result = Tool(args);
+    EXPECT_EQ(result.exit_code, 1) << args[0];
+    EXPECT_NE(result.err.find("quorsma: error: " + reason), std::string::npos) << result.err;
+    ASSERT_EQ(Tool({"comment", "set", "M", "7", ""}).exit_code, 1);  // so that the next one changes it again
+  }
+}
+
 TEST_F(ToolProgramTest, InfoAsJsonAndCsv) {
   const ChildResult json = Tool({"info", "--json"});
   ASSERT_EQ(json.exit_code, 0) << json.err;

@@ -1,9 +1,11 @@
 // quorsma comment get / set / import: device comments.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "comment_failure.h"
 #include "comment_import.h"
 #include "commands.h"
 #include "library_messages.h"
@@ -81,10 +83,12 @@ int CommentSet(const SetArgs& args) {
     std::fprintf(stderr, "quorsma: note: a blank was put before the character at byte 32, so that the comment file's "
                          "32 bytes end on a whole character\n");
   }
-  if (RequireImage() == nullptr) return kExitFailure;
+  MH_SHARED_STRUCTURE* image = RequireImage();
+  if (image == nullptr) return kExitFailure;
   CaptureLibraryMessages();
+  // The kind and number were checked above: a failure is the comment file's.
   if (!smModifyMemoryComment(args.kind.c_str(), static_cast<int32_t>(number), comment.c_str()))
-    return Fail("the library refused the comment");
+    return Fail(CommentWriteFailure(image) + " (the comment stays in memory only)");
   if (comment.size() > kCommentFileBytes)
     std::fprintf(stderr, "quorsma: note: the comment file keeps the first 32 bytes; all %zu stay in memory\n",
                  comment.size());
@@ -145,7 +149,8 @@ int CommentImport(const ImportArgs& args) {
     for (const std::string& e : check.errors) std::fprintf(stderr, "%s: %s\n", args.file.c_str(), e.c_str());
     return BadInput(Counted(static_cast<int64_t>(check.errors.size()), "bad line") + "; nothing was imported");
   }
-  if (RequireImage() == nullptr) return kExitFailure;
+  MH_SHARED_STRUCTURE* image = RequireImage();
+  if (image == nullptr) return kExitFailure;
   CaptureLibraryMessages();
   std::string path = args.file;
   PrivateTemporaryFile converted;
@@ -154,8 +159,18 @@ int CommentImport(const ImportArgs& args) {
     path = converted.path();
   }
   const int32_t ok = smModifyMemoryComment_FromFile(path.c_str());
+  // The file was read above; unless it vanished since, a failure is the
+  // comment file's.
+  int read_error = 0;
+  if (!ok) {
+    if (std::FILE* again = std::fopen(path.c_str(), "rb"))
+      std::fclose(again);
+    else
+      read_error = errno;
+  }
   converted.Remove();
-  if (!ok) return Fail("the library could not open " + path);
+  if (read_error != 0) return Fail("cannot read " + args.file + ": " + SystemError(read_error));
+  if (!ok) return Fail(CommentWriteFailure(image) + " (the comments stay in memory only)");
   std::printf("%s imported\n", Counted(check.comments, "comment").c_str());
   return 0;
 }

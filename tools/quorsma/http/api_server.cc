@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "comment_failure.h"
 #include "device_format.h"
 #include "device_requests.h"
 #include "event_stream.h"
@@ -244,8 +245,8 @@ void ApiServer::Route() {
     json list = json::array();
     for (const CommentWrite& write : plan) {
       if (!smModifyMemoryComment(write.kind.c_str(), write.number, write.cp949.c_str()))
-        return Refuse(res, 500, "the library refused the comment of " + write.operand + " (" +
-                                    std::to_string(list.size()) + " earlier items were set)");
+        return Refuse(res, 500, CommentWriteFailure(image_) + " (the comment of " + write.operand + " stays in memory only; " +
+                                    Counted(static_cast<int64_t>(list.size()), "earlier item") + " set)");
       list.push_back({{"operand", write.operand},
                       {"comment", Cp949ToUtf8(CommentOf(image_, write.kind, write.number))}});
     }
