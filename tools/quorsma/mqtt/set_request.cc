@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "device_format.h"
 #include "operand_syntax.h"
 
 namespace quorsma::tool::mqtt {
@@ -17,34 +18,7 @@ std::string Trim(const std::string& text) {
 
 }  // namespace
 
-bool ParseSetValue(std::string text, int32_t* value) {
-  text = Trim(text);
-  std::size_t pos = 0;
-  bool negative = false;
-  if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) negative = text[pos++] == '-';
-  int base = 10;
-  if (text.compare(pos, 2, "0x") == 0 || text.compare(pos, 2, "0X") == 0) {
-    base = 16;
-    pos += 2;
-  }
-  if (pos >= text.size() || text.size() - pos > 10) return false;
-  int64_t v = 0;
-  for (; pos < text.size(); ++pos) {
-    const char c = text[pos];
-    const int digit = c >= '0' && c <= '9'                  ? c - '0'
-                      : base == 16 && c >= 'a' && c <= 'f' ? c - 'a' + 10
-                      : base == 16 && c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                            : -1;
-    if (digit < 0) return false;
-    v = v * base + digit;
-    if (v > 0xFFFFFFFFLL) return false;
-  }
-  if (base == 16 && !negative && v > INT32_MAX) v -= 0x100000000LL;
-  if (negative) v = -v;
-  if (v < INT32_MIN || v > INT32_MAX) return false;
-  *value = static_cast<int32_t>(v);
-  return true;
-}
+bool ParseSetValue(std::string text, int32_t* value) { return ParseValueText(Trim(text), value); }
 
 std::string ApplySetRequest(MH_SHARED_STRUCTURE* image, const std::string& operand, const std::string& payload,
                             const DeviceSet& allowed) {
