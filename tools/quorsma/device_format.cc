@@ -65,8 +65,8 @@ bool ParseValueFormat(std::string_view text, ValueFormat* out) {
   return true;
 }
 
-std::string CommentOf(const MH_SHARED_STRUCTURE* image, std::string_view device, int64_t number) {
-  const char(*area)[QSMA_COMMENT_BYTES] = nullptr;
+char* CommentEntry(MH_SHARED_STRUCTURE* image, std::string_view device, int64_t number) {
+  char(*area)[QSMA_COMMENT_BYTES] = nullptr;
   if (device == "SM") area = image->CommentSM;
   else if (device == "D") area = image->CommentD;
   else if (device == "M") area = image->CommentM;
@@ -78,8 +78,14 @@ std::string CommentOf(const MH_SHARED_STRUCTURE* image, std::string_view device,
   else if (device == "R") area = image->CommentR;
   else if (device == "W") area = image->CommentW;
   else if (device == "S") area = image->CommentS;
-  if (area == nullptr || number < 0 || number >= AreaCount(device)) return {};
-  const char* entry = area[number];
+  if (area == nullptr || number < 0 || number >= AreaCount(device)) return nullptr;
+  return area[number];
+}
+
+std::string CommentOf(const MH_SHARED_STRUCTURE* image, std::string_view device, int64_t number) {
+  // Only read through the entry.
+  const char* entry = CommentEntry(const_cast<MH_SHARED_STRUCTURE*>(image), device, number);
+  if (entry == nullptr) return {};
   const void* end = std::memchr(entry, '\0', QSMA_COMMENT_BYTES);
   const std::size_t n = end ? static_cast<std::size_t>(static_cast<const char*>(end) - entry) : QSMA_COMMENT_BYTES - 1;
   return std::string(entry, n);

@@ -68,6 +68,9 @@ DeviceValue ReadDeviceValue(MH_SHARED_STRUCTURE* image, const std::string& text,
 // The comment of a device cell (CP949 bytes, at most 255), read from the
 // image; empty when the device has no comment area.
 std::string CommentOf(const MH_SHARED_STRUCTURE* image, std::string_view device, int64_t number);
+// The comment entry itself (QSMA_COMMENT_BYTES bytes); null when the device
+// has no comment area or the number lies outside it.
+char* CommentEntry(MH_SHARED_STRUCTURE* image, std::string_view device, int64_t number);
 
 std::string FormatValue(const DeviceValue& v, ValueFormat format);
 // A value typed for writing: decimal, or hexadecimal with 0x, with an
