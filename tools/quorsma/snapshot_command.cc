@@ -223,8 +223,8 @@ void AddSnapshotCommands(CLI::App& app, int* exit_code) {
   restore->add_flag("--comments", restore_args->comments, "Also set the comments the file holds");
   restore->footer("The whole file is checked first (every operand, value and comment, each device once); a problem\n"
                   "is reported as FILE:LINE: reason and nothing is written.  Values are written as set writes them\n"
-                  "(value-change check, retentive saves); comments through the comment editor, only those that\n"
-                  "differ.");
+                  "(value-change check, retentive saves); the comments that differ are set and the comment file\n"
+                  "rewritten once through the comment editor.");
   restore->callback([restore_args, exit_code] { *exit_code = Restore(*restore_args); });
 }
 
