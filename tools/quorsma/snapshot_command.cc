@@ -1,5 +1,6 @@
 // quorsma dump / restore: device values (and comments) to a file and back.
 // The file formats are described in snapshot_format.h.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -10,6 +11,7 @@
 #include "comment_failure.h"
 #include "commands.h"
 #include "device_format.h"
+#include "host.h"
 #include "library_messages.h"
 #include "operand_syntax.h"
 #include "plural.h"
@@ -58,6 +60,13 @@ int Dump(const DumpArgs& args) {
   // A terminal gets its own encoding; files and pipes keep the CP949 bytes.
   const bool utf8 = !args.json && StdoutIsTerminal() && TerminalIsUtf8();
   std::string out = args.json ? SnapshotJsonOpen(SectionName()) : SnapshotTextHeader(utf8, SectionName(), Now());
+  int write_error = 0;
+  auto emit = [&] {
+    errno = 0;
+    if (write_error == 0 && std::fwrite(out.data(), 1, out.size(), stdout) != out.size())
+      write_error = errno != 0 ? errno : EIO;
+    out.clear();
+  };
   bool first = true;
   for (const DeviceRange& range : ranges) {
     for (int32_t n = range.first; n <= range.last; ++n) {
@@ -74,14 +83,13 @@ int Dump(const DumpArgs& args) {
       }
       first = false;
     }
-    if (out.size() >= 1 << 20) {
-      std::fwrite(out.data(), 1, out.size(), stdout);
-      out.clear();
-    }
+    if (out.size() >= 1 << 20) emit();
   }
   if (args.json) out += SnapshotJsonClose();
-  std::fwrite(out.data(), 1, out.size(), stdout);
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) return Fail("cannot write standard output");
+  emit();
+  errno = 0;
+  if (write_error == 0 && std::fflush(stdout) != 0) write_error = errno != 0 ? errno : EIO;
+  if (write_error != 0) return Fail("cannot write standard output: " + SystemError(write_error));
   return 0;
 }
 
