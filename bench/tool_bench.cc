@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,8 @@
 #include "program_checker.h"
 #include "quorsma/quorsma.h"
 #include "scan_runner.h"
+#include "device_format.h"
+#include "snapshot_restore.h"
 
 namespace {
 
@@ -113,6 +116,42 @@ BENCHMARK(BM_ScanTrafficLightAndConveyor);
 
 void BM_ScanBench1000Rungs(benchmark::State& state) { ScanProgram(state, {"bench_1000.il"}); }
 BENCHMARK(BM_ScanBench1000Rungs)->Unit(benchmark::kMicrosecond);
+
+// restore --comments: N comments of M relays that all differ from the image's
+// (two sets of texts in turn), set with one rewrite of the comment file.  One
+// smModifyMemoryComment per comment would cost N rewrites (comment_bench).
+void BM_RestoreComments(benchmark::State& state) {
+  MH_SHARED_STRUCTURE* image = Image();
+  const int64_t n = state.range(0);
+  std::vector<quorsma::tool::SnapshotEntry> texts[2];
+  for (int k = 0; k < 2; ++k) {
+    for (int64_t i = 0; i < n; ++i) {
+      quorsma::tool::SnapshotEntry e;
+      e.device = "M";
+      e.number = static_cast<int32_t>(100000 + i);
+      e.has_comment = true;
+      e.comment = "bench " + std::to_string(k) + " " + std::to_string(i);
+      texts[k].push_back(e);
+    }
+  }
+  // The comment file keeps the texts of earlier runs: start from none.
+  for (const quorsma::tool::SnapshotEntry& e : texts[0])
+    std::memset(quorsma::tool::CommentEntry(image, e.device, e.number), 0, QSMA_COMMENT_BYTES);
+  int k = 0;
+  for (auto _ : state) {
+    int64_t changed = 0;
+    std::string error;
+    k ^= 1;
+    if (!quorsma::tool::RestoreComments(image, texts[k], &changed, &error) || changed != n) {
+      std::fprintf(stderr, "%s (%lld of %lld changed)\n", error.c_str(), static_cast<long long>(changed),
+                   static_cast<long long>(n));
+      state.SkipWithError("the comments were not restored");
+      break;
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_RestoreComments)->Arg(100)->Arg(2000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -2,13 +2,11 @@
 // The file formats are described in snapshot_format.h.
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "comment_failure.h"
 #include "commands.h"
 #include "device_format.h"
 #include "host.h"
@@ -18,6 +16,7 @@
 #include "range_grammar.h"
 #include "section_lock.h"
 #include "snapshot_format.h"
+#include "snapshot_restore.h"
 #include "terminal.h"
 #include "text_encoding.h"
 
@@ -127,48 +126,6 @@ bool ReadSnapshotFile(const std::string& file, std::string* bytes) {
   }
   if (in != stdin) std::fclose(in);
   return ok;
-}
-
-// The comments of `entries` that differ from the image's.
-std::vector<const SnapshotEntry*> ChangedComments(const MH_SHARED_STRUCTURE* image,
-                                                  const std::vector<SnapshotEntry>& entries) {
-  std::vector<const SnapshotEntry*> changed;
-  for (const SnapshotEntry& e : entries) {
-    if (e.has_comment && CommentOf(image, e.device, e.number) != e.comment) changed.push_back(&e);
-  }
-  return changed;
-}
-
-// Sets the comments that differ and has the comment editor rewrite the
-// comment file once: every rewrite writes the whole file, so one call per
-// comment would take minutes for a few thousand.  All but the last go into
-// their entries directly, the last through smModifyMemoryComment, whose
-// rewrite saves them all.  A program attaching meanwhile loads the comment
-// file and may put old texts back; the result is read back, and the rewrite
-// repeated a few times before giving up.
-bool RestoreComments(MH_SHARED_STRUCTURE* image, const std::vector<SnapshotEntry>& entries, int64_t* changed_count,
-                     std::string* error) {
-  constexpr int kAttempts = 3;
-  std::vector<const SnapshotEntry*> changed = ChangedComments(image, entries);
-  *changed_count = static_cast<int64_t>(changed.size());
-  for (int attempt = 0; attempt < kAttempts && !changed.empty(); ++attempt) {
-    for (std::size_t i = 0; i + 1 < changed.size(); ++i) {
-      char* entry = CommentEntry(image, changed[i]->device, changed[i]->number);
-      std::memset(entry, 0, QSMA_COMMENT_BYTES);
-      std::memcpy(entry, changed[i]->comment.data(), changed[i]->comment.size());
-    }
-    const SnapshotEntry& last = *changed.back();
-    if (!smModifyMemoryComment(last.device.c_str(), last.number, last.comment.c_str())) {
-      *error = CommentWriteFailure(image) + " (the values were restored; the comments stay in memory only)";
-      return false;
-    }
-    changed = ChangedComments(image, entries);
-  }
-  if (changed.empty()) return true;
-  *error = Counted(static_cast<int64_t>(changed.size()), "comment") +
-           " kept being changed back by another program while they were restored (the first on line " +
-           std::to_string(changed.front()->line) + "); the values were restored";
-  return false;
 }
 
 int Restore(const RestoreArgs& args) {
