@@ -176,7 +176,7 @@ profile_differential() {  # profile_differential BUILD
     return 1
   fi
 }
-tool_smoke() {  # tool_smoke BUILD: the runner and the demo on the bundled installation
+tool_smoke() {  # tool_smoke BUILD: the runner, the demo and a snapshot on the bundled installation
   local dir=$1/tools/quorsma out
   out=$(cd "$dir" && QUORSMA_SECTION=qsma_wine_tool_$$ run_wine 120 ./quorsma.exe run \
         examples/traffic_light.il examples/conveyor.il --scans 400 --period 0 </dev/null 2>&1) || { echo "$out"; return 1; }
@@ -186,6 +186,15 @@ tool_smoke() {  # tool_smoke BUILD: the runner and the demo on the bundled insta
     || { echo "$out"; return 1; }
   echo "$out" | tr -d '\r' | tail -1
   echo "$out" | grep -q "value-change lines" || { echo "$out"; return 1; }
+  # A snapshot as the Windows program writes it (CR LF lines) is read back whole.
+  out=$(cd "$dir" && QUORSMA_SECTION=qsma_wine_dump_$$ run_wine 120 ./quorsma.exe dump X0..X3 D100..D101 --comments \
+        </dev/null 2>&1 >snapshot.txt && QUORSMA_SECTION=qsma_wine_dump_$$ run_wine 120 ./quorsma.exe restore \
+        snapshot.txt --comments </dev/null 2>&1)
+  local rc=$?
+  rm -f "$dir/snapshot.txt"
+  [ $rc -eq 0 ] || { echo "$out"; return 1; }
+  echo "$out" | tr -d '\r' | tail -1
+  echo "$out" | grep -q "^6 values restored" || { echo "$out"; return 1; }
 }
 wine_suites() {  # wine_suites ARCH: every suite of one build under its wine
   local arch=$1 build=build/$1 before=$failed
@@ -196,7 +205,7 @@ wine_suites() {  # wine_suites ARCH: every suite of one build under its wine
   step "$arch Windows tests under wine (platform layer, DLL, processes)" \
     run_gtest "$build/tests/windows" quorsma_windows_tests.exe
   step "$arch private-profile differential (Linux vs Windows)" profile_differential "$build"
-  step "$arch quorsma tool under wine (run, demo)" tool_smoke "$build"
+  step "$arch quorsma tool under wine (run, demo, dump and restore)" tool_smoke "$build"
   wineserver -k >/dev/null 2>&1 || true  # nothing of ours stays behind in wine
 }
 
