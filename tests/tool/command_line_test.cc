@@ -101,7 +101,11 @@ TEST_F(ToolProgramTest, ExitCodesAreZeroOneOrTwo) {
 TEST_F(ToolProgramTest, AMissingOrBadInputFileReadsTheSameInEveryCommand) {
   const std::string missing = dir_.File("missing.il");
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"run", missing}, {"demo", "--program", missing}, {"comment", "import", missing}}) {
+           {"run", missing},
+           {"demo", "--program", missing},
+           {"devices", missing},
+           {"comment", "import", missing},
+           {"restore", missing}}) {
     const ChildResult result = Tool(args);
     EXPECT_EQ(result.exit_code, 2) << args[0];
     EXPECT_EQ(result.err, "quorsma: error: cannot read " + missing + ": No such file or directory\n") << args[0];
