@@ -185,7 +185,11 @@ TEST_F(CommandTest, CtrlCEndsRunAfterTheCurrentScan) {
   const std::string program = dir_.File("forever.il");
   testing::WriteFile(program, "LD SM400\nINC D8\n");
   ChildProcess run(QSMA_TEST_TOOL, {"run", program, "--period", "1"}, env_);
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  // Interrupted once it scans (its handler is in place by then), however
+  // slowly a busy machine starts it.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (HasRow(Tool({"get", "D8"}).out, "D8", 0) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   run.Kill(SIGINT);
   auto result = run.Wait();
   EXPECT_EQ(result.exit_code, 0) << result.err;
