@@ -10,60 +10,15 @@
 #include <thread>
 #include <vector>
 
-#include "child_process.h"
-#include "tool_test_support.h"
+#include "tool_program_test.h"
 
 namespace quorsma::tool {
 namespace {
 
-using quorsma::testing::ChildProcess;
-using quorsma::testing::ChildResult;
-using quorsma::testing::RunChild;
-using quorsma::testing::UniqueSectionName;
-
-// Commands on a section kept alive by a holder, with lock files of their own.
-class ToolProgramTest : public ::testing::Test {
- protected:
-  // The holder attaches after the comment file of earlier runs is removed.
-  ToolProgramTest()
-      : env_{{"QUORSMA_SECTION", UniqueSectionName("cli")}, {"LANG", "C.UTF-8"}, {"QUORSMA_LOCK_DIR", dir_.File("")}},
-        holder_((testing::RemoveCommentFile(), QSMA_TEST_CHILD), {"hold"}, env_) {
-    EXPECT_EQ(holder_.ReadLine(), "ready\n");
-    testing::WriteFile(program_, "LD X0\nOUT Y0\n");
-  }
-  ~ToolProgramTest() override {
-    holder_.CloseInput();
-    holder_.Wait();
-  }
-  ChildResult Tool(const std::vector<std::string>& args) { return RunChild(QSMA_TEST_TOOL, args, env_); }
-
-  // Runs `args` until `done` accepts the result, for at most 10 s.
-  template <typename Done>
-  ChildResult ToolUntil(const std::vector<std::string>& args, Done done) {
-    ChildResult result;
-    for (int i = 0; i < 100; ++i) {
-      result = Tool(args);
-      if (done(result)) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return result;
-  }
-
-  // Waits (at most 10 s) until `pid` holds the section's lock of `job`.
-  bool WaitForLock(const std::string& job, int pid) {
-    const std::string path = dir_.File("quorsma." + env_["QUORSMA_SECTION"] + "." + job + ".lock");
-    for (int i = 0; i < 200; ++i) {
-      if (testing::ReadFile(path) == std::to_string(pid) + "\n") return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-  }
-
-  testing::TempDir dir_;
-  std::string program_ = dir_.File("ok.il");
-  std::map<std::string, std::string> env_;
-  ChildProcess holder_;
-};
+using testing::ChildProcess;
+using testing::ChildResult;
+using testing::RunChild;
+using testing::ToolProgramTest;
 
 TEST_F(ToolProgramTest, ExitCodesAreZeroOneOrTwo) {
   const struct {
@@ -219,79 +174,6 @@ TEST_F(ToolProgramTest, DevicesListsEachDeviceOnceInDeviceOrder) {
                      "X0,0,,0,,,\nY0,0,,0,,,\nT1,0,,0,0,0,0\nD3,-7,,0,,,\n");
   testing::WriteFile(program_, "LD X0\nOUT Q5\n");
   EXPECT_EQ(Tool({"devices", program_}).exit_code, 2);
-}
-
-// A dump without its second line, which holds the time.
-std::string Timeless(const std::string& dump) {
-  const std::size_t first = dump.find('\n'), second = dump.find('\n', first + 1);
-  return second == std::string::npos ? dump : dump.substr(0, first + 1) + dump.substr(second + 1);
-}
-
-TEST_F(ToolProgramTest, DumpAndRestoreRoundTripValuesAndComments) {
-  ASSERT_EQ(Tool({"set", "X1=1", "Y1F=1", "M2=1", "D100=-5", "D101=70000", "Z1=-1", "W1F=0x7FFF"}).exit_code, 0);
-  ASSERT_EQ(Tool({"comment", "set", "X", "0", "시작 버튼"}).exit_code, 0);
-  ASSERT_EQ(Tool({"comment", "set", "D", "100", "a\\b\\x41"}).exit_code, 0);
-  ASSERT_EQ(Tool({"comment", "set", "M", "1", "펌프 운전"}).exit_code, 0);
-  const std::vector<std::string> ranges = {"dump", "X0..X3,Y1F", "M0..M2", "D100..D102", "Z1", "W1F", "--comments"};
-  const ChildResult before = Tool(ranges);
-  ASSERT_EQ(before.exit_code, 0) << before.err;
-  const std::string text = dir_.File("snapshot.txt"), json = dir_.File("snapshot.json");
-  testing::WriteFile(text, before.out);
-  std::vector<std::string> as_json = ranges;
-  as_json.push_back("--json");
-  testing::WriteFile(json, Tool(as_json).out);
-
-  for (const std::string& file : {text, json}) {
-    ASSERT_EQ(Tool({"set", "X1=0", "Y1F=0", "M2=0", "D100=1", "D101=2", "Z1=3", "W1F=4"}).exit_code, 0);
-    ASSERT_EQ(Tool({"comment", "set", "X", "0", "changed"}).exit_code, 0);
-    ASSERT_EQ(Tool({"comment", "set", "M", "1", ""}).exit_code, 0);
-    const ChildResult restore = Tool({"restore", file, "--comments"});
-    EXPECT_EQ(restore.exit_code, 0) << file << restore.err;
-    EXPECT_EQ(restore.out, "13 values restored, 2 comments changed\n") << file;
-    EXPECT_EQ(Timeless(Tool(ranges).out), Timeless(before.out)) << file;
-  }
-  EXPECT_NE(before.out.find("D100\t-5\ta\\\\b\\\\x41\n"), std::string::npos) << before.out;
-
-  // Without --comments the values come back and the comments stay.
-  ASSERT_EQ(Tool({"comment", "set", "X", "0", "changed"}).exit_code, 0);
-  EXPECT_EQ(Tool({"restore", text}).exit_code, 0);
-  EXPECT_EQ(Tool({"comment", "get", "X0"}).out, "X0\tchanged\n");
-}
-
-TEST_F(ToolProgramTest, RestoreChecksTheWholeFileBeforeWritingAny) {
-  const std::string file = dir_.File("bad.txt");
-  testing::WriteFile(file, "D100\t5\nQ1\t3\nX0\t2\nD100\t1\nM0 1\tbad\\q\n");
-  const ChildResult restore = Tool({"restore", file});
-  EXPECT_EQ(restore.exit_code, 2);
-  for (const std::string& expected :
-       {file + ":2: operand 'Q1'", file + ":3: X0 is a bit", file + ":4: D100 is given twice (first on line 1)",
-        file + ":5: M0: the comment holds a '\\'", std::string("4 errors; nothing was restored")}) {
-    EXPECT_NE(restore.err.find(expected), std::string::npos) << expected << "\n" << restore.err;
-  }
-  EXPECT_EQ(Tool({"get", "D100", "-V"}).out, "0\n");
-  EXPECT_EQ(Tool({"restore", "/dev/zero"}).exit_code, 2) << "not a regular file";
-}
-
-TEST_F(ToolProgramTest, ACommentFileThatCannotBeWrittenIsReportedWithItsReason) {
-  // The installation's configuration, with a PLC directory that lacks Resource/Others.
-  std::string config = testing::ReadFile(std::string(QSMA_TOOL_INSTALLATION) + "/../_Configuration/_Configuration.ini");
-  const std::size_t at = config.find("MEM_PLC_PATH=");
-  ASSERT_NE(at, std::string::npos);
-  config.replace(at, config.find('\n', at) - at, "MEM_PLC_PATH=" + dir_.File("plc"));
-  testing::WriteFile(dir_.File("config.ini"), config);
-  env_["QUORSMA_CONFIG"] = dir_.File("config.ini");
-  testing::WriteFile(dir_.File("import.txt"), "M7=pump\n");
-  testing::WriteFile(dir_.File("dump.txt"), "M7\t0\tpump\n");
-  const std::string reason = "cannot write " + dir_.File("plc") + "/Resource/Others/COMMENT.WCD: No such file or directory";
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"comment", "set", "M", "7", "pump"},
-           {"comment", "import", dir_.File("import.txt")},
-           {"restore", dir_.File("dump.txt"), "--comments"}}) {
-    const ChildResult result = Tool(args);
-    EXPECT_EQ(result.exit_code, 1) << args[0];
-    EXPECT_NE(result.err.find("quorsma: error: " + reason), std::string::npos) << result.err;
-    ASSERT_EQ(Tool({"comment", "set", "M", "7", ""}).exit_code, 1);  // so that the next one changes it again
-  }
 }
 
 TEST_F(ToolProgramTest, InfoAsJsonAndCsv) {
