@@ -248,6 +248,17 @@ TEST_F(ServeApiTest, EventsDeliverChangesAndCollectedLines) {
   EXPECT_TRUE(logged) << stream;
 }
 
+TEST_F(ServeApiTest, EnableSwitchesLoggingOnWhileCollecting) {
+  ServeProcess server(section, {"--collect", "--enable"});
+  ASSERT_TRUE(server.running()) << server.output();
+  auto client = server.Client();
+  EXPECT_EQ(Body(client->Get("/api/info"))["log"]["enable"], true);
+  // Without --collect there is nothing for --enable to feed.
+  EXPECT_EQ(server.Tool({"serve", "--listen", "127.0.0.1:0", "--enable"}).exit_code, 2);
+  const ChildResult stopped = server.Stop(SIGTERM);
+  EXPECT_EQ(stopped.exit_code, 0) << stopped.err;
+}
+
 TEST_F(ServeApiTest, StalledClientsDoNotHoldOthersAndSignalsStopCleanly) {
   ServeProcess server(section, {});
   ASSERT_TRUE(server.running()) << server.output();

@@ -14,6 +14,7 @@
 #include "commands.h"
 #include "host.h"
 #include "library_messages.h"
+#include "line_waiter.h"
 #include "server_limits.h"
 #include "section_lock.h"
 #include "listen_address.h"
@@ -31,6 +32,7 @@ struct ServeArgs {
   std::string token_file;
   int64_t interval_ms = 200;
   bool collect = false;
+  bool enable = false;
 };
 
 std::string ConfigurationFile() {
@@ -39,13 +41,15 @@ std::string ConfigurationFile() {
   return ExecutableDir() + "/_Configuration/_Configuration.ini";
 }
 
-// Takes value-change lines into the feed until `stop`.
+// Takes value-change lines into the feed until `stop`, sleeping until the
+// library hands one over (or a short while passes, to look at `stop`).
 void Collect(MH_SHARED_STRUCTURE* image, http::LogFeed* feed, const std::atomic<bool>* stop) {
   Collector collector(image);
+  LineWaiter waiter(image);
   std::string line;
   while (!stop->load()) {
     if (!collector.Take(&line)) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      waiter.Wait(std::chrono::milliseconds(50));
       continue;
     }
     std::string stamped = TimestampLine(std::chrono::system_clock::now(), "");
@@ -111,6 +115,8 @@ int Serve(const ServeArgs& args) {
 
   std::atomic<bool> stop{false};
   std::thread collector;
+  Collector logging(image);
+  if (args.enable) logging.EnableLogging();
   if (config.collect) collector = std::thread(Collect, image, &feed, &stop);
   // A stop request may come before the server has started to listen, when
   // stopping it does nothing yet: ask again until it has ended.
@@ -125,6 +131,7 @@ int Serve(const ServeArgs& args) {
   server.Stop();
   watcher.join();
   if (collector.joinable()) collector.join();
+  logging.Restore();
   std::printf("quorsma: stopped\n");
   return served || StopRequested() ? 0 : Fail("the server failed");
 }
@@ -144,8 +151,11 @@ void AddServeCommand(CLI::App& app, int* exit_code) {
   serve->add_option("--interval", args->interval_ms, "Milliseconds between live updates")
       ->default_val(200)
       ->check(CLI::Range(10, 60000));
-  serve->add_flag("--collect", args->collect,
-                  "Also take the value-change lines (as quorsma log does) and send them to the page");
+  CLI::Option* collect = serve->add_flag(
+      "--collect", args->collect, "Also take the value-change lines (as quorsma log does) and send them to the page");
+  serve->add_flag("--enable", args->enable,
+                  "With --collect: switch value-change logging on (LogEnable) while serving, as log --enable does")
+      ->needs(collect);
   serve->footer("The server listens on loopback unless told otherwise and refuses writes unless --allow-write is "
                 "given.  SIGINT or SIGTERM stop it.");
   serve->callback([args, exit_code] { *exit_code = Serve(*args); });
