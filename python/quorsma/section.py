@@ -151,17 +151,35 @@ class Section:
         return bits - (1 << 32) if bits >= 1 << 31 else bits
 
     def set(self, operand, value):
-        """Writes one device through the library (SetSma): M X Y B S L Z D W
-        and register bits such as D100.3; bit devices take 0 or 1."""
-        op = operands.check(_text(operand), operands.WRITE)
+        """Writes one device through the library (SetSma): M X Y B S L Z D W,
+        register bits such as D100.3, and digit groups of bit devices such as
+        K4Y0 (bit by bit, as `quorsma set` does); bit devices take 0 or 1."""
+        op = operands.check(_text(operand), operands.STORE)
         self._check_index(op)
         text = operands.text(op)
         value = _int32(value, text)
+        if op.kind == "digits":
+            self._set_digits(op, text, value)
+            return
         if operands.is_bit(op) and value not in (0, 1):
             raise ValueError(f"{text} is a bit: the value is 0 or 1")
         _, messages = self._call(self._lib.SetSma, text.encode("ascii"), value)
         if messages:
             raise ValueError(f"{text}: {messages[0]}")
+
+    def _set_digits(self, op, text, value):
+        bits = 4 * op.digits
+        if op.index_register >= 0:
+            raise ValueError(f"{text}: a digit group is written without an index register")
+        if not 0 <= value < (1 << bits):
+            raise ValueError(f"{text} holds {bits} bits: the value is 0 to {(1 << bits) - 1}")
+        if op.number + bits > _layout.DEVICE_AREAS[op.device][1]:
+            raise ValueError(f"{text}: the bits run past the end of the area")
+        for i in range(bits):
+            bit = operands.device_text(op.device, op.number + i)
+            _, messages = self._call(self._lib.SetSma, bit.encode("ascii"), (value >> i) & 1)
+            if messages:
+                raise ValueError(f"{bit}: {messages[0]}")
 
     def get_many(self, items):
         """Reads devices and ranges ("D100..D120", "X0..X1F", "K4M0"; a str

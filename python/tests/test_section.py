@@ -42,6 +42,8 @@ def test_get_set_and_get_many_go_through_the_library(section):
     assert list(values) == ["D101", "M200", "M201", "K4M200", "K4X10", "X1E", "X1F", "X20"]
     assert values["K4M200"] == 0x8001 and values["K4X10"] == 0x8 and values["M201"] == 0
     assert section.get_many("D101,M200") == {"D101": 8, "M200": 1}
+    section.set("K2Y10", 0x81)  # a digit group, bit by bit
+    assert [section.get(f"Y{n:X}") for n in range(0x10, 0x18)] == [1, 0, 0, 0, 0, 0, 0, 1]
 
 
 @pytest.mark.parametrize("call, reason", [
@@ -56,6 +58,9 @@ def test_get_set_and_get_many_go_through_the_library(section):
     (lambda s: s.get_many(["D130", "X2F..X1F"]), "ends before it starts"),
     (lambda s: s.set("D131065Z1", 1), "outside the D area"),
     (lambda s: s.get("K4M131050Z1"), "outside the M area"),
+    (lambda s: s.set("K2Y0", 256), "holds 8 bits"),
+    (lambda s: s.set("K4M0Z1", 1), "without an index register"),
+    (lambda s: s.set("K8SM0", 1), "special relays"),
 ])
 def test_bad_input_is_refused_and_nothing_is_written(section, call, reason):
     section.D[130] = 7

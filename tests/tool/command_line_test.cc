@@ -133,6 +133,7 @@ TEST_F(ToolProgramTest, ForcesHoldAgainstARunningProgram) {
 
 TEST_F(ToolProgramTest, SetChecksEveryWriteBeforeMakingAny) {
   EXPECT_EQ(Tool({"set", "D100=7", "X1=2"}).exit_code, 2);
+  EXPECT_EQ(Tool({"set", "D100=7", "K4M0Z1=5"}).exit_code, 2) << "an index register would move the bits";
   EXPECT_EQ(Tool({"get", "D100", "-V"}).out, "0\n") << "the good write was not made either";
   const ChildResult set = Tool({"set", "X0=1", "k2y10=0x81", "D100=-5"});
   EXPECT_EQ(set.exit_code, 0) << set.err;

@@ -80,6 +80,13 @@ bool CheckWrite(const std::string& operand, const std::string& value_text, Role 
   }
   const Operand& op = out->op;
   if (op.kind == Operand::Kind::kDigits) {
+    // The bits are written one by one from the named device; an index
+    // register would move them, and is refused rather than ignored.
+    if (op.index_register >= 0) {
+      std::fprintf(stderr, "quorsma: error: %s: a digit group is written without an index register\n",
+                   out->text.c_str());
+      return false;
+    }
     const int64_t limit = (int64_t{1} << (4 * op.digits)) - 1;
     if (out->value < 0 || out->value > limit) {
       std::fprintf(stderr, "quorsma: error: %s holds %d bits: the value is 0 to %lld\n", out->text.c_str(),
