@@ -9,6 +9,7 @@
 #include "config/names.h"
 #include "config/retentive.h"
 #include "core/areas.h"
+#include "core/format.h"
 #include "core/messages.h"
 #include "platform/env.h"
 
@@ -38,12 +39,17 @@ void OpenLibrary(segment::Segment& segment) {
   config::ReadConfiguration(context);
   comment::LoadMemoryComment(context);
   if (RetentiveRegistersUnloaded(*context.image)) config::LoadRetentiveRegisters(context);
-  // Without a memory-parameter directory there is no settings file to read
-  // (the configuration has said why).
   const Image& image = *context.image;
-  if (image.MemParaPath[0] == '\0') return;
-  config::ReadMemorySettings(context,
-                             FieldText(image.MemParaPath) + platform::kPathSeparator + config::names::kExclusionFile);
+  const std::string settings =
+      FieldText(image.MemParaPath) + platform::kPathSeparator + config::names::kExclusionFile;
+  // Without a memory-parameter directory the path names a file at the root
+  // of the file system, which is not read: the settings file is reported
+  // missing, as any missing settings file is.
+  if (image.MemParaPath[0] == '\0') {
+    context.env->Trace(Format(text::kFmtCannotOpenFile, settings.c_str()).c_str());
+    return;
+  }
+  config::ReadMemorySettings(context, settings);
 }
 
 void CloseLibrary(segment::Segment& segment) {
