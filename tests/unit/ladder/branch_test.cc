@@ -146,6 +146,9 @@ TEST_F(BranchTest, AnbAndsWithTheInnermostBranchPoint) {
     EXPECT_EQ(PopResult(), k.expected) << k.a << "&" << k.b;
     EXPECT_EQ(image->BlockDepth, k.branch ? 1 : 0);
   }
+  // A single entry: the missing operand comes from LastResult.
+  Run({{"END"}, {"PUSH", "3"}, {"ANB"}});
+  EXPECT_EQ(PopResult(), 1);
 }
 
 TEST_F(BranchTest, OrbIsALogicalOr) {

@@ -107,6 +107,39 @@ TEST_F(EdgeTest, EdgeContactsFollowTheCurrentResult) {
   EXPECT_EQ(image->PulseMemory[8], 1);
 }
 
+// Each series and parallel edge contact over the current result and its
+// operand's level, from a cell at 0: what it pushes and what its cell then
+// holds.  Every edge contact reads its operand, whatever the current result.
+TEST_F(EdgeTest, SeriesAndParallelEdgeContactsCombineResultAndEdge) {
+  struct Case {
+    const char* op;
+    int32_t current, level;
+    int32_t pushed, cell;
+  };
+  const Case cases[] = {
+      {"ANDP", 1, 1, 1, 1}, {"ANDP", 3, 1, 1, 1}, {"ANDP", 1, 0, 0, 0}, {"ANDP", 0, 1, 0, 0},
+      {"ANDF", 1, 0, 1, 1}, {"ANDF", 1, 1, 0, 0}, {"ANDF", 0, 0, 0, 1},
+      {"ORP", 0, 1, 1, 1},  {"ORP", 0, 0, 0, 0},  {"ORP", 2, 1, 1, 0},
+      {"ORF", 0, 0, 1, 1},  {"ORF", 0, 1, 0, 0},  {"ORF", 1, 0, 1, 1},
+  };
+  for (const Case& k : cases) {
+    image->M[30] = k.level;
+    image->PulseMemory[40] = 0;
+    Run({{"END"}, {"SLOT", "40"}, {"PUSH", std::to_string(k.current)}, {k.op, "M30"}});
+    EXPECT_EQ(image->ResultDepth, 1) << k.op << " " << k.current << "," << k.level;
+    EXPECT_EQ(PopResult(), k.pushed) << k.op << " " << k.current << "," << k.level;
+    EXPECT_EQ(image->PulseMemory[40], k.cell) << k.op << " " << k.current << "," << k.level;
+  }
+  // A text whose read shows a message tells whether the operand was read.
+  for (const char* op : {"ANDP", "ANDF", "ORP", "ORF"}) {
+    for (const char* current : {"0", "1"}) {
+      env.Clear();
+      Run({{"END"}, {"PUSH", current}, {op, "D100K"}});
+      EXPECT_EQ(env.messages.size(), 1u) << op << " on " << current;
+    }
+  }
+}
+
 TEST_F(EdgeTest, TwoLoadsOnOneSlotShareTheirCell) {
   image->X[0] = 1;
   Run({{"SLOT", "9"}, {"LDP", "X0"}, {"LDP", "X0"}});

@@ -1,6 +1,7 @@
 // Output instructions: LAD_OUT, SET, RST and PLS.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "core/messages.h"
@@ -47,6 +48,13 @@ TEST_F(OutputTest, OutOnATimerDrivesItsCoil) {
   Run({{"PUSH", "1"}, {"LAD_OUT", "T6", "D9"}});
   EXPECT_EQ(image->Tset[6], 40);
   EXPECT_TRUE(env.messages.empty());
+  // The coil keeps the popped value itself, and the set value is read with
+  // the coil off too (a read that shows a message tells).
+  Run({{"PUSH", "5"}, {"LAD_OUT", "T7", "K2"}});
+  EXPECT_EQ(image->Tcoil[7], 5);
+  Run({{"PUSH", "0"}, {"LAD_OUT", "T7", "D100K"}});
+  EXPECT_EQ(image->Tcoil[7], 0);
+  EXPECT_EQ(env.messages, std::vector<std::string>{text::kMsgGetSmaD});
 }
 
 TEST_F(OutputTest, OutWithASetValueOnANonTimerIsRefused) {
