@@ -73,10 +73,11 @@ TEST_F(CommentImportTest, LaidOutTextReplacesOnlyTheStartOfTheEntry) {
 
 TEST_F(CommentImportTest, KeysWithoutAnAreaAndNumbersOutsideItAreReported) {
   Import("U0\\G10=abc\nZR5=abc\nm5=abc\n X1=abc\nM-1=neg\nM131071=over\nX99999999999999999999=big\n   =blank\n"
-         "M1 = %s%n%s");
+         "Q1=  AB CD \nM1 = %s%n%s");
   EXPECT_EQ(env.messages, (std::vector<std::string>{Box("MEM_U", "abc"), Box("MEM_Z", "abc"), Box("MEM_m", "abc"),
                                                     Box("MEM_ ", "abc"), Box("MEM_M", "neg"), Box("MEM_M", "over"),
-                                                    Box("MEM_X", "big"), Box("MEM_", "blank")}));
+                                                    Box("MEM_X", "big"), Box("MEM_", "blank"),
+                                                    Box("MEM_Q", "AB CD   ")}));  // the laid-out comment
   EXPECT_EQ(EntryText(image->CommentM[1]), "%s%n%s");
   EXPECT_EQ(image->CommentM[5][0], '\0');
 }

@@ -112,7 +112,9 @@ TEST_F(CommentSaveTest, RunsOfOccupiedEntriesBecomeBlocksInPassOrder) {
   SetEntry(image->CommentX[3], "x3");
   SetEntry(image->CommentSM[1], "sm1");
   SetEntry(image->CommentM[131070], "");  // empty: not occupied
+  WriteBytes(listing_path(), "kept");
   ASSERT_EQ(SaveMemoryComment(context), 1);
+  EXPECT_EQ(ReadBytes(listing_path()), "kept");  // the listing is the load's alone
 
   const std::string blocks = Record(0x90, 5, 0, 3) + Record(0x90, 9, 0, 1) + Record(0x91, 1, 0, 1) +
                              Record(0x9C, 3, 0, 1) + Record(0xC2, 0, 0, 1);
