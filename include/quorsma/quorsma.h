@@ -377,15 +377,17 @@ QSMA_EXPORT int32_t QSMA_API GetValue2Word(const char *operand);
  * address (one cell for the whole machine: read it before the next K
  * request).  M, B, L, D and W run their value-change check before the
  * address is returned; a write through it is checked only at the device's
- * next access.  Null, without a box, for a number outside the area or a
- * text GetIndex refuses; null after the box "GetPoint Error(...)" for any other
- * device and the empty text. */
+ * next access.  A bit form names the register GetSma reads ("D12345.7",
+ * "D100Z1.3").  Null, without a box, for a number outside the area, a D text
+ * naming no register ("D100K") or a text GetIndex refuses; null after the box
+ * "GetPoint Error(...)" for any other device and the empty text. */
 QSMA_EXPORT int32_t *QSMA_API SmaGetPoint(const char *operand);
 /* The address of the device's QSMA_COMMENT_BYTES-byte comment entry for M L
  * S SM X Y B W D R T, resolved as GetIndex does.  Writing there does not
  * rewrite the comment file (smModifyMemoryComment does).  Null, without a
- * box, for K and other devices, the empty text, a text GetIndex refuses
- * and a number outside the area. */
+ * box, for K and other devices, the empty text, a text GetIndex refuses,
+ * a D text naming no register ("D100K") and a number outside the area; a bit
+ * form names its register, as for SmaGetPoint. */
 QSMA_EXPORT char *QSMA_API GetComSma(const char *operand);
 /* A timer's contact: 1 when its coil is on (Tcoil > 0) and Tcur has reached
  * Tset, which also copies both into TcurCopy and TsetCopy; else 0.  Timer
