@@ -2,6 +2,7 @@
 views over the device areas, comments, the ladder instructions and the
 value-change lines."""
 
+import atexit
 import collections
 import ctypes
 import numbers
@@ -58,6 +59,10 @@ class Section:
         self._quiet = 0  # > 0 while a call collects the messages it causes
         self._sink = TEXT_SINK(self._on_message)  # kept alive with the section
         self._lib.smSetMessageSink(self._sink, None)
+        # The library may still show a message when it is unloaded at exit,
+        # after the interpreter has freed the callback: give the default sink
+        # back first.
+        atexit.register(self._lib.smSetMessageSink, TEXT_SINK(), None)
         self.ladder = Ladder(library)
 
     # ---- library messages ----
