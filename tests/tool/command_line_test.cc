@@ -140,6 +140,15 @@ TEST_F(ToolProgramTest, SetChecksEveryWriteBeforeMakingAny) {
   EXPECT_EQ(set.err, "") << "the holder keeps the section, so no warning";
   EXPECT_EQ(Tool({"get", "X0", "Y10..Y17", "D100", "-V", "--format", "hex"}).out,
             "0x1\n0x1\n0x0\n0x0\n0x0\n0x0\n0x0\n0x0\n0x1\n0xFFFB\n");
+  // A digit group takes 0 to its top value in either radix, and nothing beyond.
+  for (const char* bad : {"K1X0=16", "K8Y0=-1", "K8Y0=0x100000000"})
+    EXPECT_EQ(Tool({"set", bad}).exit_code, 2) << bad;
+  for (const char* all_ones : {"K8Y0=0xFFFFFFFF", "K8Y0=4294967295"}) {
+    ASSERT_EQ(Tool({"set", "K8Y0=0"}).exit_code, 0);
+    const ChildResult r = Tool({"set", all_ones});
+    EXPECT_EQ(r.exit_code, 0) << all_ones << ": " << r.err;
+    EXPECT_EQ(Tool({"get", "Y0", "Y1F", "-V"}).out, "1\n1\n") << all_ones;
+  }
 }
 
 TEST_F(ToolProgramTest, CommentTextsThatWouldBeStoredWrongAreRefused) {

@@ -73,7 +73,11 @@ bool CheckWrite(const std::string& operand, const std::string& value_text, Role 
     return false;
   }
   out->text = OperandText(out->op);
-  if (!ParseValueText(value_text, &out->value)) {
+  // A digit group is a count of bits, 0 to 0xFFFFFFFF for K8, whose top bit
+  // the 32-bit wrap of other values would turn into a sign.
+  int64_t wide = 0;
+  const bool digits = out->op.kind == Operand::Kind::kDigits;
+  if (digits ? !ParseWideValueText(value_text, &wide) : !ParseValueText(value_text, &out->value)) {
     std::fprintf(stderr, "quorsma: error: value '%s' of %s: a 32-bit number, decimal or 0x hexadecimal\n",
                  value_text.c_str(), operand.c_str());
     return false;
@@ -88,7 +92,8 @@ bool CheckWrite(const std::string& operand, const std::string& value_text, Role 
       return false;
     }
     const int64_t limit = (int64_t{1} << (4 * op.digits)) - 1;
-    if (out->value < 0 || out->value > limit) {
+    out->value = static_cast<int32_t>(static_cast<uint32_t>(wide));
+    if (wide < 0 || wide > limit) {
       std::fprintf(stderr, "quorsma: error: %s holds %d bits: the value is 0 to %lld\n", out->text.c_str(),
                    4 * op.digits, static_cast<long long>(limit));
       return false;

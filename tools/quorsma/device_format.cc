@@ -150,6 +150,16 @@ DeviceValue ReadDeviceValue(MH_SHARED_STRUCTURE* image, const std::string& text,
 }
 
 bool ParseValueText(const std::string& text, int32_t* value) {
+  int64_t v = 0;
+  if (!ParseWideValueText(text, &v)) return false;
+  if (v > INT32_MAX && text.find_first_of("xX") != std::string::npos && text[0] != '-')
+    v -= 0x100000000LL;  // 0xFFFFFFFF is -1
+  if (v < INT32_MIN || v > INT32_MAX) return false;
+  *value = static_cast<int32_t>(v);
+  return true;
+}
+
+bool ParseWideValueText(const std::string& text, int64_t* value) {
   if (text.empty()) return false;
   std::size_t pos = 0;
   bool negative = false;
@@ -171,10 +181,7 @@ bool ParseValueText(const std::string& text, int32_t* value) {
     v = v * base + digit;
     if (v > 0xFFFFFFFFLL) return false;
   }
-  if (negative) v = -v;
-  if (base == 16 && !negative && v > INT32_MAX) v -= 0x100000000LL;  // 0xFFFFFFFF is -1
-  if (v < INT32_MIN || v > INT32_MAX) return false;
-  *value = static_cast<int32_t>(v);
+  *value = negative ? -v : v;
   return true;
 }
 

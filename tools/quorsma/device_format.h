@@ -76,6 +76,9 @@ std::string FormatValue(const DeviceValue& v, ValueFormat format);
 // A value typed for writing: decimal, or hexadecimal with 0x, with an
 // optional sign; 32 bits (0xFFFFFFFF is -1).  False for anything else.
 bool ParseValueText(const std::string& text, int32_t* value);
+// The same text without the 32-bit wrap: -0xFFFFFFFF to 0xFFFFFFFF, for
+// values such as a 32-bit digit group's that are read unsigned.
+bool ParseWideValueText(const std::string& text, int64_t* value);
 std::string ToJson(const DeviceValue& v, ValueFormat format);
 // A JSON array of the values, one object per line.
 std::string ToJsonArray(const std::vector<DeviceValue>& values, ValueFormat format);
