@@ -31,6 +31,11 @@ TEST(SnapshotFormatTest, RefusalsNameTheLine) {
        "2: M0: the comment holds a control character (\\x1B)"},
       {"{\"devices\":[\n{\"operand\":\"M0\",\n\"value\":1,,}]}", "3: not JSON"},
       {"{\"values\":[]}", "1: a JSON snapshot is an array of devices"},
+      {"", "1: no devices"},
+      {"# quorsma dump, encoding CP949\n\n", "1: no devices"},
+      {"[]", "1: no devices"},
+      {"\xEF\xBB\xBF# quorsma dump, encoding CP949\nD0\t1\n", "1: the file starts with a UTF-8 byte order mark"},
+      {"\xEF\xBB\xBF[{\"operand\":\"D0\",\"value\":1}]", ""},
   };
   for (const auto& c : cases) {
     std::vector<SnapshotEntry> entries;
@@ -54,6 +59,7 @@ TEST(SnapshotFormatTest, CommentsComeBackAsCp949Bytes) {
       {"# quorsma dump, encoding UTF-8\nM1\t0\t\xED\x8E\x8C\xED\x94\x84\n", cp949},
       {"M1\t0\t" + cp949 + "\n", cp949},
       {"M1\t0\ta\\\\b\\x41\n", "a\\bA"},
+      {"\xEF\xBB\xBFM1\t0\t\xED\x8E\x8C\xED\x94\x84\n", cp949},
       {"[{\"operand\":\"m1\",\"value\":0,\"comment\":\"\xED\x8E\x8C\xED\x94\x84\"}]", cp949},
   };
   for (const auto& c : cases) {
@@ -64,6 +70,17 @@ TEST(SnapshotFormatTest, CommentsComeBackAsCp949Bytes) {
     EXPECT_TRUE(entries[0].has_comment);
     EXPECT_EQ(entries[0].comment, c.comment) << c.file;
   }
+}
+
+TEST(SnapshotFormatTest, AFileOfBadLinesKeepsFewMessagesButCountsThemAll) {
+  std::string file;
+  for (int i = 0; i < 5000; ++i) file += "x\n";
+  std::vector<SnapshotEntry> entries;
+  std::vector<std::string> errors;
+  int64_t count = 0;
+  EXPECT_FALSE(ParseSnapshot(file, &entries, &errors, &count));
+  EXPECT_EQ(count, 5000);
+  EXPECT_EQ(errors.size(), kKeptSnapshotErrors);
 }
 
 }  // namespace

@@ -134,11 +134,14 @@ int Restore(const RestoreArgs& args) {
   const std::string name = args.file == "-" ? "standard input" : args.file;
   std::vector<SnapshotEntry> entries;
   std::vector<std::string> errors;
-  if (!ParseSnapshot(bytes, &entries, &errors)) {
+  int64_t error_count = 0;
+  if (!ParseSnapshot(bytes, &entries, &errors, &error_count)) {
     for (std::size_t i = 0; i < errors.size() && i < kShownErrors; ++i)
       std::fprintf(stderr, "%s:%s\n", name.c_str(), errors[i].c_str());
-    if (errors.size() > kShownErrors) std::fprintf(stderr, "%s: ... and %zu more\n", name.c_str(), errors.size() - kShownErrors);
-    return BadInput(Counted(static_cast<int64_t>(errors.size()), "error") + "; nothing was restored");
+    if (error_count > static_cast<int64_t>(kShownErrors))
+      std::fprintf(stderr, "%s: ... and %lld more\n", name.c_str(),
+                   static_cast<long long>(error_count - static_cast<int64_t>(kShownErrors)));
+    return BadInput(Counted(error_count, "error") + "; nothing was restored");
   }
   MH_SHARED_STRUCTURE* image = RequireImage();
   if (image == nullptr) return kExitFailure;

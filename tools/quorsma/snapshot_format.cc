@@ -100,16 +100,26 @@ class EntryChecker {
     entries_->push_back(std::move(entry));
   }
 
-  void Error(int line, const std::string& reason) { errors_->push_back(std::to_string(line) + ": " + reason); }
+  // Only the first kKeptSnapshotErrors are kept, the rest counted: a large
+  // file of bad lines must not take many times its size in memory.
+  void Error(int line, const std::string& reason) {
+    if (++count_ <= static_cast<int64_t>(kKeptSnapshotErrors))
+      errors_->push_back(std::to_string(line) + ": " + reason);
+  }
+  int64_t count() const { return count_; }
+  bool any_entry() const { return !entries_->empty(); }
 
  private:
   std::vector<SnapshotEntry>* entries_;
   std::vector<std::string>* errors_;
+  int64_t count_ = 0;
   std::map<std::string, int> seen_;
 };
 
-void ParseText(std::string_view bytes, EntryChecker& checker) {
-  bool utf8 = false;
+// `utf8` when the file starts with a UTF-8 byte order mark, as some editors
+// save text: the comments are then UTF-8 whatever the header says.
+void ParseText(std::string_view bytes, bool byte_order_mark, EntryChecker& checker) {
+  bool utf8 = byte_order_mark;
   int line_number = 0;
   std::size_t start = 0;
   while (start < bytes.size()) {
@@ -119,8 +129,13 @@ void ParseText(std::string_view bytes, EntryChecker& checker) {
     start = end + 1;
     ++line_number;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (line_number == 1 && line.substr(0, kTextMark.size()) == kTextMark)
+    if (line_number == 1 && line.substr(0, kTextMark.size()) == kTextMark) {
       utf8 = line.find("encoding UTF-8") != std::string_view::npos;
+      if (byte_order_mark && !utf8) {
+        checker.Error(1, "the file starts with a UTF-8 byte order mark, but its first line names another encoding");
+        return;
+      }
+    }
     const std::size_t first = line.find_first_not_of(" \t");
     if (first == std::string_view::npos || line[first] == '#') continue;
     line.remove_prefix(first);
@@ -276,16 +291,24 @@ std::string SnapshotJsonEntry(const std::string& operand, int32_t value, bool wi
 
 std::string SnapshotJsonClose() { return "\n]}\n"; }
 
-bool ParseSnapshot(std::string_view bytes, std::vector<SnapshotEntry>* entries, std::vector<std::string>* errors) {
+bool ParseSnapshot(std::string_view bytes, std::vector<SnapshotEntry>* entries, std::vector<std::string>* errors,
+                   int64_t* error_count) {
   entries->clear();
-  const std::size_t errors_before = errors->size();
   EntryChecker checker(entries, errors);
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  const bool byte_order_mark = bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark;
+  if (byte_order_mark) bytes.remove_prefix(kByteOrderMark.size());
   const std::size_t first = bytes.find_first_not_of(" \t\r\n");
   if (first != std::string_view::npos && (bytes[first] == '{' || bytes[first] == '['))
     ParseJson(bytes, checker);
   else
-    ParseText(bytes, checker);
-  return errors->size() == errors_before;
+    ParseText(bytes, byte_order_mark, checker);
+  // An empty file is most often a dump that failed on the way (an empty
+  // pipe); no dump holds no device.
+  if (checker.count() == 0 && !checker.any_entry())
+    checker.Error(1, "no devices: a dump holds at least one device (OPERAND<TAB>VALUE)");
+  if (error_count != nullptr) *error_count = checker.count();
+  return checker.count() == 0;
 }
 
 }  // namespace quorsma::tool

@@ -9,7 +9,8 @@
 //
 //   - The first line names the encoding of the comments: CP949 (files and
 //     pipes), or UTF-8 (what dump writes to a UTF-8 terminal).  A file
-//     without that line is read as CP949.
+//     without that line is read as CP949; one starting with a UTF-8 byte
+//     order mark, as UTF-8.
 //   - Lines starting with '#' and blank lines are skipped; lines end in LF
 //     or CR LF.
 //   - OPERAND is a plain device of X Y M L B S D W Z (numbers in the device's
@@ -65,8 +66,12 @@ std::string SnapshotJsonEntry(const std::string& operand, int32_t value, bool wi
                               const std::string& comment_cp949);
 std::string SnapshotJsonClose();
 
-// Parses a whole file (text or JSON, told by its first character); every
-// problem goes to `errors` as "LINE: reason".  True when there is none.
-bool ParseSnapshot(std::string_view bytes, std::vector<SnapshotEntry>* entries, std::vector<std::string>* errors);
+// Parses a whole file (text or JSON, told by its first character after a
+// UTF-8 byte order mark, which is skipped); the first kKeptSnapshotErrors
+// problems go to `errors` as "LINE: reason", and `error_count` (if given)
+// counts them all.  True when there is none; a file with no device is one.
+constexpr std::size_t kKeptSnapshotErrors = 100;
+bool ParseSnapshot(std::string_view bytes, std::vector<SnapshotEntry>* entries, std::vector<std::string>* errors,
+                   int64_t* error_count = nullptr);
 
 }  // namespace quorsma::tool
