@@ -162,10 +162,10 @@ class Section:
         op = operands.check(_text(operand), operands.STORE)
         self._check_index(op)
         text = operands.text(op)
-        value = _int32(value, text)
         if op.kind == "digits":
             self._set_digits(op, text, value)
             return
+        value = _int32(value, text)
         if operands.is_bit(op) and value not in (0, 1):
             raise ValueError(f"{text} is a bit: the value is 0 or 1")
         _, messages = self._call(self._lib.SetSma, text.encode("ascii"), value)
@@ -173,11 +173,19 @@ class Section:
             raise ValueError(f"{text}: {messages[0]}")
 
     def _set_digits(self, op, text, value):
+        """A digit group is a count of bits: 0 to 0xFFFFFFFF for K8, which
+        also takes the signed value `get` gives (-1 for all 32 bits)."""
+        if isinstance(value, bool) or not isinstance(value, numbers.Integral):
+            raise TypeError(f"{text}: an integer, not {type(value).__name__}")
+        value = int(value)
         bits = 4 * op.digits
         if op.index_register >= 0:
             raise ValueError(f"{text}: a digit group is written without an index register")
-        if not 0 <= value < (1 << bits):
-            raise ValueError(f"{text} holds {bits} bits: the value is 0 to {(1 << bits) - 1}")
+        lowest = -(1 << 31) if bits == 32 else 0
+        if not lowest <= value < (1 << bits):
+            also = " (or -2147483648 to -1, as get gives it)" if bits == 32 else ""
+            raise ValueError(f"{text} holds {bits} bits: the value is 0 to {(1 << bits) - 1}{also}")
+        value &= (1 << bits) - 1
         if op.number + bits > _layout.DEVICE_AREAS[op.device][1]:
             raise ValueError(f"{text}: the bits run past the end of the area")
         for i in range(bits):

@@ -44,6 +44,10 @@ def test_get_set_and_get_many_go_through_the_library(section):
     assert section.get_many("D101,M200") == {"D101": 8, "M200": 1}
     section.set("K2Y10", 0x81)  # a digit group, bit by bit
     assert [section.get(f"Y{n:X}") for n in range(0x10, 0x18)] == [1, 0, 0, 0, 0, 0, 0, 1]
+    for all_ones in (0xFFFFFFFF, -1):  # unsigned, or signed as get gives it back
+        section.set("K8Y0", 0)
+        section.set("K8Y0", all_ones)
+        assert section.get("K8Y0") == -1 and section.Y[0x1F] == 1
 
 
 @pytest.mark.parametrize("call, reason", [
@@ -59,6 +63,8 @@ def test_get_set_and_get_many_go_through_the_library(section):
     (lambda s: s.set("D131065Z1", 1), "outside the D area"),
     (lambda s: s.get("K4M131050Z1"), "outside the M area"),
     (lambda s: s.set("K2Y0", 256), "holds 8 bits"),
+    (lambda s: s.set("K2Y0", -1), "holds 8 bits"),
+    (lambda s: s.set("K8Y0", 2**32), "holds 32 bits"),
     (lambda s: s.set("K4M0Z1", 1), "without an index register"),
     (lambda s: s.set("K8SM0", 1), "special relays"),
 ])

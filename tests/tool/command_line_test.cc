@@ -141,9 +141,9 @@ TEST_F(ToolProgramTest, SetChecksEveryWriteBeforeMakingAny) {
   EXPECT_EQ(Tool({"get", "X0", "Y10..Y17", "D100", "-V", "--format", "hex"}).out,
             "0x1\n0x1\n0x0\n0x0\n0x0\n0x0\n0x0\n0x0\n0x1\n0xFFFB\n");
   // A digit group takes 0 to its top value in either radix, and nothing beyond.
-  for (const char* bad : {"K1X0=16", "K8Y0=-1", "K8Y0=0x100000000"})
+  for (const char* bad : {"K1X0=16", "K2Y10=-1", "K8Y0=-2147483649", "K8Y0=0x100000000"})
     EXPECT_EQ(Tool({"set", bad}).exit_code, 2) << bad;
-  for (const char* all_ones : {"K8Y0=0xFFFFFFFF", "K8Y0=4294967295"}) {
+  for (const char* all_ones : {"K8Y0=0xFFFFFFFF", "K8Y0=4294967295", "K8Y0=-1"}) {
     ASSERT_EQ(Tool({"set", "K8Y0=0"}).exit_code, 0);
     const ChildResult r = Tool({"set", all_ones});
     EXPECT_EQ(r.exit_code, 0) << all_ones << ": " << r.err;

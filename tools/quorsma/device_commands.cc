@@ -93,9 +93,12 @@ bool CheckWrite(const std::string& operand, const std::string& value_text, Role 
     }
     const int64_t limit = (int64_t{1} << (4 * op.digits)) - 1;
     out->value = static_cast<int32_t>(static_cast<uint32_t>(wide));
-    if (wide < 0 || wide > limit) {
-      std::fprintf(stderr, "quorsma: error: %s holds %d bits: the value is 0 to %lld\n", out->text.c_str(),
-                   4 * op.digits, static_cast<long long>(limit));
+    // 32 bits also take the signed value a read shows (-1 for all of them).
+    const bool whole_word = op.digits == 8;
+    if (wide < (whole_word ? int64_t{INT32_MIN} : 0) || wide > limit) {
+      std::fprintf(stderr, "quorsma: error: %s holds %d bits: the value is 0 to %lld%s\n", out->text.c_str(),
+                   4 * op.digits, static_cast<long long>(limit),
+                   whole_word ? " (or -2147483648 to -1, as a read shows it)" : "");
       return false;
     }
     return true;
