@@ -146,6 +146,15 @@ TEST(ProgramCheckerTest, LoadsAndMergesFilesNumberingSlotsOnward) {
   EXPECT_FALSE(LoadPrograms({ExamplePath("no_such_file.il")}, &program, &errors));
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_NE(errors[0].find("no_such_file.il"), std::string::npos);
+  // The bytes a message quotes from the file are shown escaped, never raw.
+  testing::TempDir dir;
+  const char raw[] = "LD X0\0\nOUT Y0\x1B[2J\n";
+  testing::WriteFile(dir.File("raw.il"), std::string(raw, sizeof raw - 1));
+  errors.clear();
+  EXPECT_FALSE(LoadPrograms({dir.File("raw.il")}, &program, &errors));
+  ASSERT_EQ(errors.size(), 2u);
+  EXPECT_NE(errors[0].find("'X0\\x00'"), std::string::npos) << errors[0];
+  EXPECT_NE(errors[1].find("'Y0\\x1B[2J'"), std::string::npos) << errors[1];
 }
 
 TEST(ProgramCheckerTest, EveryBundledProgramPasses) {

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "device_format.h"
 #include "operand_syntax.h"
 #include "program_parser.h"
 #include "rung_check.h"
@@ -213,7 +214,15 @@ bool LoadProgram(const std::string& path, Program* program, std::vector<std::str
     errors->push_back(error);
     return false;
   }
-  return CheckProgram(ParseProgramText(text), path, program, errors, warnings);
+  const std::size_t errors_before = errors->size();
+  const std::size_t warnings_before = warnings ? warnings->size() : 0;
+  const bool ok = CheckProgram(ParseProgramText(text), path, program, errors, warnings);
+  // The messages quote the file's text, which may hold any byte: a NUL would
+  // cut the message short and an escape sequence would act on the terminal.
+  for (std::size_t i = errors_before; i < errors->size(); ++i) (*errors)[i] = EscapeControls((*errors)[i]);
+  for (std::size_t i = warnings_before; warnings && i < warnings->size(); ++i)
+    (*warnings)[i] = EscapeControls((*warnings)[i]);
+  return ok;
 }
 
 }  // namespace quorsma::tool
