@@ -36,6 +36,9 @@ TEST(SnapshotFormatTest, RefusalsNameTheLine) {
       {"[]", "1: no devices"},
       {"\xEF\xBB\xBF# quorsma dump, encoding CP949\nD0\t1\n", "1: the file starts with a UTF-8 byte order mark"},
       {"\xEF\xBB\xBF[{\"operand\":\"D0\",\"value\":1}]", ""},
+      {std::string("\xFF\xFE" "D\0" "0\0", 6), "1: the file is UTF-16 text"},
+      {"D1\x1B[2J\t5\n", "1: operand 'D1\\x1B[2J': "},
+      {std::string("D1\0\t5\n", 6), "1: operand 'D1\\x00': "},
   };
   for (const auto& c : cases) {
     std::vector<SnapshotEntry> entries;

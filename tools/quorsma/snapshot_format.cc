@@ -101,10 +101,12 @@ class EntryChecker {
   }
 
   // Only the first kKeptSnapshotErrors are kept, the rest counted: a large
-  // file of bad lines must not take many times its size in memory.
+  // file of bad lines must not take many times its size in memory.  The
+  // file's bytes a reason quotes are escaped: a NUL would cut the message
+  // short, an escape sequence would act on the terminal.
   void Error(int line, const std::string& reason) {
     if (++count_ <= static_cast<int64_t>(kKeptSnapshotErrors))
-      errors_->push_back(std::to_string(line) + ": " + reason);
+      errors_->push_back(std::to_string(line) + ": " + EscapeControls(reason));
   }
   int64_t count() const { return count_; }
   bool any_entry() const { return !entries_->empty(); }
@@ -298,6 +300,11 @@ bool ParseSnapshot(std::string_view bytes, std::vector<SnapshotEntry>* entries, 
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   const bool byte_order_mark = bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark;
   if (byte_order_mark) bytes.remove_prefix(kByteOrderMark.size());
+  if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") {
+    checker.Error(1, "the file is UTF-16 text: save it as UTF-8 or CP949");
+    if (error_count != nullptr) *error_count = checker.count();
+    return false;
+  }
   const std::size_t first = bytes.find_first_not_of(" \t\r\n");
   if (first != std::string_view::npos && (bytes[first] == '{' || bytes[first] == '['))
     ParseJson(bytes, checker);
