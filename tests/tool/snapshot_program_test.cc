@@ -23,7 +23,9 @@ TEST_F(ToolProgramTest, DumpAndRestoreRoundTripValuesAndComments) {
   ASSERT_EQ(Tool({"comment", "set", "X", "0", "시작 버튼"}).exit_code, 0);
   ASSERT_EQ(Tool({"comment", "set", "D", "100", "a\\b\\x41"}).exit_code, 0);
   ASSERT_EQ(Tool({"comment", "set", "M", "1", "펌프 운전"}).exit_code, 0);
-  const std::vector<std::string> ranges = {"dump", "X0..X3,Y1F", "M0..M2", "D100..D102", "Z1", "W1F", "--comments"};
+  // D101 and X1 twice: a dump holds each device once, as restore needs.
+  const std::vector<std::string> ranges = {"dump",      "X0..X3,Y1F", "M0..M2", "D100..D102",
+                                           "D101,X1", "Z1",         "W1F",    "--comments"};
   const ChildResult before = Tool(ranges);
   ASSERT_EQ(before.exit_code, 0) << before.err;
   const std::string text = dir_.File("snapshot.txt"), json = dir_.File("snapshot.json");

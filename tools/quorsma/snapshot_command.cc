@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "commands.h"
@@ -67,8 +69,12 @@ int Dump(const DumpArgs& args) {
     out.clear();
   };
   bool first = true;
+  // Ranges may overlap; each device is written once, at its first place,
+  // since restore takes a device once.
+  std::set<std::pair<std::string, int32_t>> written;
   for (const DeviceRange& range : ranges) {
     for (int32_t n = range.first; n <= range.last; ++n) {
+      if (!written.emplace(range.device, n).second) continue;
       Operand op;
       op.device = range.device;
       op.number = n;
