@@ -51,6 +51,15 @@ TEST_F(ToolProgramTest, DumpAndRestoreRoundTripValuesAndComments) {
   EXPECT_EQ(Tool({"comment", "get", "X0"}).out, "X0\tchanged\n");
 }
 
+TEST_F(ToolProgramTest, ADumpToAClosedOutputFailsAndWritesNothingElsewhere) {
+  // Started with standard output closed, the program holds the section's
+  // objects on other descriptors, so the dump's write fails.
+  const ChildResult dump = testing::RunChild("/bin/sh", {"-c", "exec \"$0\" dump D0 >&-", QSMA_TEST_TOOL}, env_);
+  EXPECT_EQ(dump.exit_code, 1) << dump.err;
+  EXPECT_NE(dump.err.find("cannot write standard output"), std::string::npos) << dump.err;
+  EXPECT_EQ(Tool({"dump", "D0"}).exit_code, 0) << "the section is whole";
+}
+
 TEST_F(ToolProgramTest, RestoreChecksTheWholeFileBeforeWritingAny) {
   const std::string file = dir_.File("bad.txt");
   testing::WriteFile(file, "D100\t5\nQ1\t3\nX0\t2\nD100\t1\nM0 1\tbad\\q\n");

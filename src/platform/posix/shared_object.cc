@@ -41,6 +41,18 @@ bool HasRoomFor(int fd, std::size_t size) {
   return free_bytes >= size;
 }
 
+// A program started with standard input, output or error closed would get
+// the object on descriptor 0, 1 or 2, and its next print would write into
+// the object: the descriptor is moved above them.
+int AboveStandardStreams(int fd) {
+  if (fd < 0 || fd > 2) return fd;
+  const int moved = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+  const int saved = errno;
+  close(fd);
+  errno = saved;
+  return moved;
+}
+
 }  // namespace
 
 std::string SharedObjectName(const std::string& name) {
@@ -52,7 +64,7 @@ std::string SharedObjectName(const std::string& name) {
 bool OpenSharedObject(const std::string& name, std::size_t size, SharedObject* out,
                       const std::function<bool(int fd)>& on_create) {
   for (int attempt = 0; attempt < 1000; ++attempt) {
-    int fd = shm_open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    int fd = AboveStandardStreams(shm_open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
     if (fd < 0) return false;
     bool sole_holder = LockByteZero(fd, F_WRLCK, /*wait=*/false);
     if (!sole_holder && !LockByteZero(fd, F_RDLCK, /*wait=*/true)) {
