@@ -140,6 +140,13 @@ TEST_F(ToolProgramTest, SetChecksEveryWriteBeforeMakingAny) {
   EXPECT_EQ(set.err, "") << "the holder keeps the section, so no warning";
   EXPECT_EQ(Tool({"get", "X0", "Y10..Y17", "D100", "-V", "--format", "hex"}).out,
             "0x1\n0x1\n0x0\n0x0\n0x0\n0x0\n0x0\n0x0\n0x1\n0xFFFB\n");
+  // An index register pointing outside the area refuses the write, and the good one with it.
+  ASSERT_EQ(Tool({"set", "Z1=-5"}).exit_code, 0);
+  const ChildResult outside = Tool({"set", "D100=1", "D2Z1=5"});
+  EXPECT_EQ(outside.exit_code, 2);
+  EXPECT_NE(outside.err.find("D2Z1: Z1 = -5 puts it outside the D area"), std::string::npos) << outside.err;
+  EXPECT_EQ(Tool({"set", "D7Z1=9"}).exit_code, 0);
+  EXPECT_EQ(Tool({"get", "D100", "D2", "-V"}).out, "-5\n9\n");
   // A digit group takes 0 to its top value in either radix, and nothing beyond.
   for (const char* bad : {"K1X0=16", "K2Y10=-1", "K8Y0=-2147483649", "K8Y0=0x100000000"})
     EXPECT_EQ(Tool({"set", bad}).exit_code, 2) << bad;

@@ -140,6 +140,19 @@ int Set(const std::vector<std::string>& arguments) {
   if (!ok) return kExitBadInput;  // nothing is written unless every write is good
   MH_SHARED_STRUCTURE* image = RequireImage();
   if (image == nullptr) return kExitFailure;
+  // The library drops, without a word, a write whose index register points
+  // outside the area: such a write is refused here, before any is made.
+  for (const Write& w : writes) {
+    if (w.op.index_register < 0) continue;
+    const int32_t z = image->Z[w.op.index_register];
+    const int64_t target = w.op.number + z;
+    if (target < 0 || target >= AreaCount(w.op.device)) {
+      std::fprintf(stderr, "quorsma: error: %s: Z%d = %d puts it outside the %s area\n", w.text.c_str(),
+                   static_cast<int>(w.op.index_register), z, w.op.device.c_str());
+      ok = false;
+    }
+  }
+  if (!ok) return kExitBadInput;
   CaptureLibraryMessages();
   const int64_t messages = LibraryMessageCount();
   std::vector<std::string> shown;
