@@ -75,6 +75,14 @@ TEST(SnapshotFormatTest, CommentsComeBackAsCp949Bytes) {
   }
 }
 
+TEST(SnapshotFormatTest, TheHeaderKeepsASectionNameOnItsLine) {
+  std::vector<SnapshotEntry> entries;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(ParseSnapshot(SnapshotTextHeader(false, "s\nD5\t7\t", "now") + "D0\t1\n", &entries, &errors));
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].device + std::to_string(entries[0].number), "D0");
+}
+
 TEST(SnapshotFormatTest, AFileOfBadLinesKeepsFewMessagesButCountsThemAll) {
   std::string file;
   for (int i = 0; i < 5000; ++i) file += "x\n";

@@ -269,8 +269,9 @@ bool IsSnapshotDevice(std::string_view device) {
 bool HasCommentArea(std::string_view device) { return IsSnapshotDevice(device) && device != "Z"; }
 
 std::string SnapshotTextHeader(bool utf8, const std::string& section, const std::string& time) {
-  return std::string(kTextMark) + ", encoding " + (utf8 ? "UTF-8" : "CP949") + "\n# section " + section + ", " + time +
-         "\n";
+  // A section name may hold any byte but '/': escaped, it stays on its line.
+  return std::string(kTextMark) + ", encoding " + (utf8 ? "UTF-8" : "CP949") + "\n# section " +
+         EscapeControls(section) + ", " + time + "\n";
 }
 
 std::string SnapshotTextLine(const std::string& operand, int32_t value, bool with_comment,
