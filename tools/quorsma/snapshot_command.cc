@@ -112,22 +112,28 @@ bool ReadSnapshotFile(const std::string& file, std::string* bytes) {
       std::fprintf(stderr, "quorsma: error: %s is not a regular file (use - for standard input)\n", file.c_str());
       return false;
     }
+    const std::uintmax_t size = std::filesystem::file_size(file, status);
+    if (!status && size > kMaxSnapshotBytes) {
+      std::fprintf(stderr, "quorsma: error: %s is larger than %ju bytes\n", file.c_str(), kMaxSnapshotBytes);
+      return false;
+    }
     in = std::fopen(file.c_str(), "rb");
     if (in == nullptr) return CheckInputFiles({file});
   }
+  const std::string name = file == "-" ? "standard input" : file;
   char buffer[65536];
   std::size_t n;
   bool ok = true;
   while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
     bytes->append(buffer, n);
     if (bytes->size() > kMaxSnapshotBytes) {
-      std::fprintf(stderr, "quorsma: error: %s is larger than %ju bytes\n", file.c_str(), kMaxSnapshotBytes);
+      std::fprintf(stderr, "quorsma: error: %s is larger than %ju bytes\n", name.c_str(), kMaxSnapshotBytes);
       ok = false;
       break;
     }
   }
   if (ok && std::ferror(in)) {
-    std::fprintf(stderr, "quorsma: error: cannot read %s\n", file.c_str());
+    std::fprintf(stderr, "quorsma: error: cannot read %s\n", name.c_str());
     ok = false;
   }
   if (in != stdin) std::fclose(in);
