@@ -92,6 +92,8 @@ TEST(SnapshotFormatTest, AFileOfBadLinesKeepsFewMessagesButCountsThemAll) {
   EXPECT_FALSE(ParseSnapshot(file, &entries, &errors, &count));
   EXPECT_EQ(count, 5000);
   EXPECT_EQ(errors.size(), kKeptSnapshotErrors);
+  EXPECT_FALSE(ParseSnapshot(std::string(100000, 'D') + "\t1\n", &entries, &errors));
+  EXPECT_LT(errors.back().size(), 300u) << "a line of junk is not quoted whole";
 }
 
 }  // namespace

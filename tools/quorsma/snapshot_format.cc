@@ -103,10 +103,15 @@ class EntryChecker {
   // Only the first kKeptSnapshotErrors are kept, the rest counted: a large
   // file of bad lines must not take many times its size in memory.  The
   // file's bytes a reason quotes are escaped: a NUL would cut the message
-  // short, an escape sequence would act on the terminal.
+  // short, an escape sequence would act on the terminal.  A reason quoting a
+  // long run of junk is cut.
   void Error(int line, const std::string& reason) {
-    if (++count_ <= static_cast<int64_t>(kKeptSnapshotErrors))
-      errors_->push_back(std::to_string(line) + ": " + EscapeControls(reason));
+    constexpr std::size_t kLongest = 200;
+    if (++count_ <= static_cast<int64_t>(kKeptSnapshotErrors)) {
+      std::string shown = EscapeControls(reason);
+      if (shown.size() > kLongest) shown = shown.substr(0, kLongest) + "...";
+      errors_->push_back(std::to_string(line) + ": " + shown);
+    }
   }
   int64_t count() const { return count_; }
   bool any_entry() const { return !entries_->empty(); }
