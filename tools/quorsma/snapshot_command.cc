@@ -1,12 +1,12 @@
 // quorsma dump / restore: device values (and comments) to a file and back.
 // The file formats are described in snapshot_format.h.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <set>
+#include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "commands.h"
@@ -71,10 +71,13 @@ int Dump(const DumpArgs& args) {
   bool first = true;
   // Ranges may overlap; each device is written once, at its first place,
   // since restore takes a device once.
-  std::set<std::pair<std::string, int32_t>> written;
+  std::map<std::string, std::vector<bool>> written;
   for (const DeviceRange& range : ranges) {
+    std::vector<bool>& seen = written[range.device];
+    seen.resize(std::max(seen.size(), static_cast<std::size_t>(range.last) + 1));
     for (int32_t n = range.first; n <= range.last; ++n) {
-      if (!written.emplace(range.device, n).second) continue;
+      if (seen[static_cast<std::size_t>(n)]) continue;
+      seen[static_cast<std::size_t>(n)] = true;
       Operand op;
       op.device = range.device;
       op.number = n;
