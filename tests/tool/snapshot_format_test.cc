@@ -31,6 +31,7 @@ TEST(SnapshotFormatTest, RefusalsNameTheLine) {
        "2: M0: the comment holds a control character (\\x1B)"},
       {"{\"devices\":[\n{\"operand\":\"M0\",\n\"value\":1,,}]}", "3: not JSON"},
       {"{\"values\":[]}", "1: a JSON snapshot is an array of devices"},
+      {"[{\"operand\":\"D0\",\"value\":\"0xFFFB\"}]", "1: D0: the value is a JSON number, not a text"},
       {"", "1: no devices"},
       {"# quorsma dump, encoding CP949\n\n", "1: no devices"},
       {"[]", "1: no devices"},

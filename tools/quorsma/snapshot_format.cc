@@ -251,6 +251,11 @@ void ParseJson(std::string_view bytes, EntryChecker& checker) {
     const bool value_ok = value != item.end() && (value->is_number_integer() || value->is_number_unsigned()) &&
                           !(value->is_number_unsigned() && value->get<uint64_t>() > INT32_MAX);
     const int64_t number = value_ok ? value->get<int64_t>() : 0;
+    // A text such as "0xFFFB" (get --format hex) names no width or sign.
+    if (value != item.end() && value->is_string()) {
+      checker.Error(line, operand + ": the value is a JSON number, not a text");
+      continue;
+    }
     const auto comment_item = item.find("comment");
     std::string comment;
     const bool has_comment = comment_item != item.end() && !comment_item->is_null();
