@@ -60,6 +60,15 @@ TEST_F(ToolProgramTest, ADumpToAClosedOutputFailsAndWritesNothingElsewhere) {
   EXPECT_EQ(Tool({"dump", "D0"}).exit_code, 0) << "the section is whole";
 }
 
+TEST_F(ToolProgramTest, OutputThatCannotBeWrittenFailsEveryCommand) {
+  for (const char* command : {"get D0 >&-", "info >/dev/full", "get D0..D9 --json >/dev/full", "--version >&-"}) {
+    const ChildResult r =
+        testing::RunChild("/bin/sh", {"-c", std::string("exec \"$0\" ") + command, QSMA_TEST_TOOL}, env_);
+    EXPECT_EQ(r.exit_code, 1) << command << ": " << r.err;
+    EXPECT_NE(r.err.find("cannot write standard output"), std::string::npos) << command << ": " << r.err;
+  }
+}
+
 TEST_F(ToolProgramTest, RestoreChecksTheWholeFileBeforeWritingAny) {
   const std::string file = dir_.File("bad.txt");
   testing::WriteFile(file, "D100\t5\nQ1\t3\nX0\t2\nD100\t1\nM0 1\tbad\\q\n");

@@ -90,7 +90,9 @@ int BadInput(const std::string& message) {
   return kExitBadInput;
 }
 
-int RunCommandLine(CLI::App& app, int argc, char** argv, const int& exit_code) {
+namespace {
+
+int ParseAndRun(CLI::App& app, int argc, char** argv, const int& exit_code) {
   app.set_version_flag("--version", "quorsma " QUORSMA_VERSION_STRING);
   app.require_subcommand(0, 1);
   app.footer("Exit codes: 0 success, 1 failure, 2 bad input (nothing was done).  'quorsma help COMMAND' shows a "
@@ -137,8 +139,24 @@ int RunCommandLine(CLI::App& app, int argc, char** argv, const int& exit_code) {
     std::fputs(app.get_formatter()->make_help(&app, "quorsma", CLI::AppFormatMode::Normal).c_str(), stdout);
     return 0;
   }
-  std::fflush(stdout);
   return exit_code;
+}
+
+}  // namespace
+
+int RunCommandLine(CLI::App& app, int argc, char** argv, const int& exit_code) {
+  const int code = ParseAndRun(app, argc, argv, exit_code);
+  // Output that could not be written (standard output closed, a full disk
+  // behind a redirection) makes a command fail rather than succeed with its
+  // result lost.
+  const bool flushed = std::fflush(stdout) == 0;
+  const int error = errno;
+  if (code == 0 && (!flushed || std::ferror(stdout))) {
+    std::fprintf(stderr, "quorsma: error: cannot write standard output%s%s\n", flushed ? "" : ": ",
+                 flushed ? "" : SystemError(error).c_str());
+    return kExitFailure;
+  }
+  return code;
 }
 
 }  // namespace quorsma::tool
