@@ -60,11 +60,9 @@ std::string TimestampLine(std::chrono::system_clock::time_point when, const std:
   const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
   const auto millis =
       std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count() % 1000;
-  const std::tm local = LocalTime(seconds);
-  char stamp[40];
-  std::size_t n = std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
-  std::snprintf(stamp + n, sizeof stamp - n, ".%03d  ", static_cast<int>(millis));
-  return stamp + line;
+  char fraction[8];
+  std::snprintf(fraction, sizeof fraction, ".%03d  ", static_cast<int>(millis));
+  return LocalTimeText(seconds) + fraction + line;
 }
 
 }  // namespace quorsma::tool

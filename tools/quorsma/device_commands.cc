@@ -180,13 +180,6 @@ struct WatchArgs {
   OutputArgs output;
 };
 
-std::string Now() {
-  const std::time_t t = std::time(nullptr);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", std::localtime(&t));
-  return text;
-}
-
 int Watch(const WatchArgs& args) {
   std::vector<std::string> operands;
   if (!ExpandArguments(args.operands, &operands)) return kExitBadInput;
@@ -215,7 +208,9 @@ int Watch(const WatchArgs& args) {
       table.changed[i] = rows[i].value != previous[i].value || rows[i].ok != previous[i].ok;
     std::string screen = Render(rows, args.output, table);
     if (terminal) {
-      screen = "every " + std::to_string(args.interval_ms) + " ms: " + Counted(static_cast<int64_t>(operands.size()), "device") + "    " + Now() + "    Ctrl-C ends\n\n" + screen;
+      screen = "every " + std::to_string(args.interval_ms) + " ms: " +
+               Counted(static_cast<int64_t>(operands.size()), "device") + "    " +
+               LocalTimeText(std::time(nullptr)) + "    Ctrl-C ends\n\n" + screen;
       Redraw(screen);
     } else {
       std::fputs(screen.c_str(), stdout);

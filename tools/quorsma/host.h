@@ -19,6 +19,14 @@ unsigned long CurrentProcessId();
 // `seconds` in the local time zone.
 std::tm LocalTime(std::time_t seconds);
 
+// `seconds` in the local time zone as "2026-12-08 04:36:03".
+inline std::string LocalTimeText(std::time_t seconds) {
+  const std::tm local = LocalTime(seconds);
+  char text[32];
+  const std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return std::string(text, n);
+}
+
 // The identity of the section instance in use, which changes when the
 // section is made anew; "-" where there is none or it cannot be told
 // (Windows).

@@ -36,13 +36,6 @@ struct DumpArgs {
   bool comments = false;
 };
 
-std::string Now() {
-  const std::time_t t = std::time(nullptr);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", std::localtime(&t));
-  return text;
-}
-
 int Dump(const DumpArgs& args) {
   std::vector<DeviceRange> ranges;
   for (const std::string& text : args.ranges) {
@@ -60,7 +53,8 @@ int Dump(const DumpArgs& args) {
   if (image == nullptr) return kExitFailure;
   // A terminal gets its own encoding; files and pipes keep the CP949 bytes.
   const bool utf8 = !args.json && StdoutIsTerminal() && TerminalIsUtf8();
-  std::string out = args.json ? SnapshotJsonOpen(SectionName()) : SnapshotTextHeader(utf8, SectionName(), Now());
+  std::string out = args.json ? SnapshotJsonOpen(SectionName())
+                               : SnapshotTextHeader(utf8, SectionName(), LocalTimeText(std::time(nullptr)));
   int write_error = 0;
   auto emit = [&] {
     errno = 0;
