@@ -4,6 +4,7 @@
 // differs between the systems; the build takes the one of its system.
 #pragma once
 
+#include <cstdlib>
 #include <ctime>
 #include <string>
 
@@ -25,6 +26,16 @@ inline std::string LocalTimeText(std::time_t seconds) {
   char text[32];
   const std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
   return std::string(text, n);
+}
+
+// The configuration file the library of this process reads: QUORSMA_CONFIG
+// when set, else _Configuration/_Configuration.ini beside the executable.
+// `from_environment` (when given) tells which.
+inline std::string ConfigurationFile(bool* from_environment = nullptr) {
+  const char* path = std::getenv("QUORSMA_CONFIG");
+  const bool set = path != nullptr && *path != '\0';
+  if (from_environment != nullptr) *from_environment = set;
+  return set ? std::string(path) : ExecutableDir() + "/_Configuration/_Configuration.ini";
 }
 
 // The identity of the section instance in use, which changes when the

@@ -41,9 +41,8 @@ std::string Text(const char (&field)[N]) {
 std::vector<InfoField> Collect(const MH_SHARED_STRUCTURE* image) {
   char address[32];
   std::snprintf(address, sizeof address, "%p", static_cast<const void*>(image));
-  const char* config = std::getenv("QUORSMA_CONFIG");
-  const bool from_env = config != nullptr && *config != '\0';
-  const std::string config_file = from_env ? config : ExecutableDir() + "/_Configuration/_Configuration.ini";
+  bool from_env = false;
+  const std::string config_file = ConfigurationFile(&from_env);
   return {
       {"section", "section", SectionName(), false, " (" + std::to_string(QSMA_SECTION_SIZE) + " bytes)"},
       {"size", "bytes", std::to_string(QSMA_SECTION_SIZE), true},

@@ -35,12 +35,6 @@ struct ServeArgs {
   bool enable = false;
 };
 
-std::string ConfigurationFile() {
-  const char* path = std::getenv("QUORSMA_CONFIG");
-  if (path != nullptr && *path != '\0') return path;
-  return ExecutableDir() + "/_Configuration/_Configuration.ini";
-}
-
 // Takes value-change lines into the feed until `stop`, sleeping until the
 // library hands one over (or a short while passes, to look at `stop`).
 void Collect(MH_SHARED_STRUCTURE* image, http::LogFeed* feed, const std::atomic<bool>* stop) {
