@@ -16,7 +16,7 @@
 #include "program_checker.h"
 #include "quorsma/quorsma.h"
 #include "scan_runner.h"
-#include "device_format.h"
+#include "client_names.h"
 #include "snapshot_restore.h"
 
 namespace {

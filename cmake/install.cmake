@@ -1,9 +1,11 @@
 # What `cmake --install` lays out under the prefix P (Linux):
 #
-#   include/quorsma/quorsma.h
+#   include/quorsma/quorsma.h, client.h, client.hpp
 #   <libdir>/libQuorSMA.so.1.0.0, libQuorSMA.so.1, libQuorSMA.so
-#   <libdir>/cmake/QuorSMA/              find_package(QuorSMA CONFIG): QuorSMA::QuorSMA
-#   <libdir>/pkgconfig/quorsma.pc        relocatable: paths follow the file
+#   <libdir>/libquorsma-client.so.1.0.0, .so.1, .so    the client library
+#   <libdir>/cmake/QuorSMA/              find_package(QuorSMA CONFIG): QuorSMA::QuorSMA,
+#                                        QuorSMA::Client
+#   <libdir>/pkgconfig/quorsma.pc, quorsma-client.pc   relocatable: paths follow the file
 #   bin/quorsma                          a link to lib/quorsma/quorsma
 #   lib/quorsma/                         the tool, and beside it the configuration
 #                                        it reads (_Configuration/), naming the
@@ -34,8 +36,10 @@ function(quorsma_relative out from to)
 endfunction()
 
 # The library, its header and the CMake package.
-install(TARGETS QuorSMA EXPORT QuorSMATargets LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/include/quorsma/quorsma.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quorsma)
+install(TARGETS QuorSMA QuorSMAClient EXPORT QuorSMATargets LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/include/quorsma/quorsma.h ${PROJECT_SOURCE_DIR}/include/quorsma/client.h
+              ${PROJECT_SOURCE_DIR}/include/quorsma/client.hpp
+        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quorsma)
 install(EXPORT QuorSMATargets NAMESPACE QuorSMA:: DESTINATION ${QUORSMA_CMAKE_DIR})
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/QuorSMAConfig.cmake.in
   ${CMAKE_CURRENT_BINARY_DIR}/QuorSMAConfig.cmake INSTALL_DESTINATION ${QUORSMA_CMAKE_DIR})
@@ -46,7 +50,9 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/QuorSMAConfig.cmake ${CMAKE_CURRENT_BI
 
 quorsma_relative(QUORSMA_PC_PREFIX ${QUORSMA_PKGCONFIG_DIR} "")
 configure_file(${PROJECT_SOURCE_DIR}/cmake/quorsma.pc.in ${CMAKE_CURRENT_BINARY_DIR}/quorsma.pc @ONLY)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/quorsma.pc DESTINATION ${QUORSMA_PKGCONFIG_DIR})
+configure_file(${PROJECT_SOURCE_DIR}/cmake/quorsma-client.pc.in ${CMAKE_CURRENT_BINARY_DIR}/quorsma-client.pc @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/quorsma.pc ${CMAKE_CURRENT_BINARY_DIR}/quorsma-client.pc
+        DESTINATION ${QUORSMA_PKGCONFIG_DIR})
 
 # The tool in its directory, finding the library through a relative run path.
 quorsma_relative(tool_to_lib ${QUORSMA_TOOL_DIR} ${CMAKE_INSTALL_LIBDIR})

@@ -9,7 +9,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "shared soft-PLC device memory, ladder-log
 set(CPACK_PACKAGE_DESCRIPTION
     "QuorSMA gives the cooperating programs of one machine a common soft-PLC device memory in one named \
 shared-memory section, and a ladder-logic instruction set working on it. The package holds the library \
-libQuorSMA.so.1 with its C header, CMake package and pkg-config file, the quorsma command-line tool, the \
+libQuorSMA.so.1 and the client library libquorsma-client.so.1 with their C headers, CMake package and \
+pkg-config files, the quorsma command-line tool, the \
 Python package quorsma and the examples.")
 set(CPACK_PACKAGE_CONTACT "QuorSMA maintainers <quorsma@localhost>")
 # The install scripts see the final prefix /usr; the files go to the staging

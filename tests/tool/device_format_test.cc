@@ -1,4 +1,4 @@
-#include "device_format.h"
+#include "client_names.h"
 
 #include <gtest/gtest.h>
 

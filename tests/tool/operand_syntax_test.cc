@@ -1,4 +1,4 @@
-#include "operand_syntax.h"
+#include "client_names.h"
 
 #include <gtest/gtest.h>
 

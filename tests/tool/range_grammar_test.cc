@@ -1,4 +1,4 @@
-#include "range_grammar.h"
+#include "client_names.h"
 
 #include <gtest/gtest.h>
 
@@ -59,32 +59,38 @@ TEST(RangeGrammarTest, FollowsTheCaseTable) {
 }
 
 TEST(RangeGrammarTest, ExpandsRangesInTheDevicesRadix) {
-  std::vector<RangeItem> items;
+  DeviceList list;
   std::string reason;
-  ASSERT_TRUE(ParseRangeList("X1E..X21,d9..d10,K2Y10", {}, &items, &reason)) << reason;
-  EXPECT_EQ(ExpandOperands(items),
+  ASSERT_TRUE(DeviceList::Parse("X1E..X21,d9..d10,K2Y10", {}, &list, &reason)) << reason;
+  EXPECT_EQ(list.OperandCount(), 7u);
+  EXPECT_EQ(list.Operands(),
             (std::vector<std::string>{"X1E", "X1F", "X20", "X21", "D9", "D10", "K2Y10"}));
 }
 
-TEST(RangeGrammarTest, SetsHoldWholeCellRuns) {
-  DeviceSet set;
+TEST(RangeGrammarTest, PermissionsHoldWholeCellRunsAndSingleBits) {
+  Permission set;
   std::string reason;
-  ASSERT_TRUE(DeviceSet::Parse("D100..D109,D110..D119,K2Y10,W0.3", &set, &reason)) << reason;
-  EXPECT_TRUE(set.Contains("D", 105, 10)) << "a run across two adjacent ranges";
-  EXPECT_FALSE(set.Contains("D", 115, 10)) << "runs past D119";
-  EXPECT_FALSE(set.Contains("W", 100));
-  EXPECT_TRUE(set.Contains("Y", 0x17));
-  EXPECT_FALSE(set.Contains("Y", 0x18));
-  EXPECT_FALSE(set.Contains("X", 0x10)) << "Y10 is not X10";
-  EXPECT_TRUE(set.Contains("W", 0)) << "a register bit names its register";
+  ASSERT_TRUE(Permission::Parse("D100..D109,D110..D119,K2Y10,W0.3", &set, &reason)) << reason;
+  EXPECT_TRUE(set.Allows("D", 105, 10)) << "a run across two adjacent ranges";
+  EXPECT_FALSE(set.Allows("D", 115, 10)) << "runs past D119";
+  EXPECT_FALSE(set.Allows("W", 100));
+  EXPECT_TRUE(set.Allows("Y", 0x17));
+  EXPECT_FALSE(set.Allows("Y", 0x18));
+  EXPECT_FALSE(set.Allows("X", 0x10)) << "Y10 is not X10";
+  EXPECT_FALSE(set.Allows("W", 0)) << "a register bit grants that bit, not its register";
+  EXPECT_TRUE(set.AllowsBit("W", 0, 3));
+  EXPECT_FALSE(set.AllowsBit("W", 0, 4));
 
   Operand digits;
   ASSERT_TRUE(ParseOperand("K1M4Z1", &digits, &reason));
   EXPECT_EQ(CellsOf(digits, 3), (DeviceRange{"M", 7, 10}));
-  EXPECT_FALSE(DeviceSet::Parse("M10Z1", &set, &reason)) << "an indexed device has no fixed cell";
+  EXPECT_FALSE(Permission::Parse("M10Z1", &set, &reason)) << "an indexed device has no fixed cell";
 
-  ASSERT_TRUE(DeviceSet::Parse("all", &set, &reason));
-  EXPECT_TRUE(set.Contains("R", 65534));
+  ASSERT_TRUE(Permission::Parse("all", &set, &reason));
+  EXPECT_TRUE(set.Allows("R", 65534));
+  ASSERT_TRUE(Permission::Parse("", &set, &reason));
+  EXPECT_TRUE(set.empty());
+  EXPECT_FALSE(set.Allows("D", 0));
 }
 
 }  // namespace

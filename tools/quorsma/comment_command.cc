@@ -10,12 +10,11 @@
 #include "commands.h"
 #include "library_messages.h"
 #include "monitor.h"
-#include "operand_syntax.h"
+#include "client_names.h"
 #include "plural.h"
 #include "program_parser.h"
 #include "host.h"
 #include "text_encoding.h"
-#include "device_format.h"
 
 namespace quorsma::tool {
 namespace {

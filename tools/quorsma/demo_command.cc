@@ -12,7 +12,7 @@
 #include "host.h"
 #include "library_messages.h"
 #include "monitor.h"
-#include "operand_syntax.h"
+#include "client_names.h"
 #include "plural.h"
 #include "program_checker.h"
 #include "program_devices.h"

@@ -15,9 +15,8 @@
 #include "host.h"
 #include "library_messages.h"
 #include "monitor.h"
-#include "operand_syntax.h"
+#include "client_names.h"
 #include "plural.h"
-#include "range_grammar.h"
 #include "section_lock.h"
 #include "terminal.h"
 
@@ -29,9 +28,9 @@ namespace {
 bool ExpandArguments(const std::vector<std::string>& arguments, std::vector<std::string>* operands) {
   bool ok = true;
   for (const std::string& text : arguments) {
-    std::vector<RangeItem> items;
+    DeviceList list;
     std::string reason;
-    if (!ParseRangeList(text, {}, &items, &reason)) {
+    if (!DeviceList::Parse(text, {}, &list, &reason)) {
       // A constant is not a device, but get shows it as the ladder reads it.
       Operand op;
       if (CheckOperand(text, Role::kMonitor, &op, nullptr) && op.kind == Operand::Kind::kConstant) {
@@ -42,7 +41,7 @@ bool ExpandArguments(const std::vector<std::string>& arguments, std::vector<std:
       ok = false;
       continue;
     }
-    for (std::string& operand : ExpandOperands(items)) operands->push_back(std::move(operand));
+    for (std::string& operand : list.Operands()) operands->push_back(std::move(operand));
   }
   return ok;
 }

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "range_grammar.h"
+#include "client_names.h"
 
 namespace quorsma::tool {
 

@@ -10,7 +10,7 @@
 #include <system_error>
 
 #include "host.h"
-#include "operand_syntax.h"
+#include "client_names.h"
 #include "section_lock.h"
 
 namespace quorsma::tool {

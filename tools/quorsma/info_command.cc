@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "commands.h"
-#include "device_format.h"
+#include "client_names.h"
 #include "host.h"
 #include "section_lock.h"
 #include "quorsma/quorsma.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "device_format.h"
+#include "client_names.h"
 #include "quorsma/quorsma.h"
 
 namespace quorsma::tool {

@@ -4,8 +4,7 @@
 #include <cctype>
 #include <cstring>
 
-#include "device_format.h"
-#include "operand_syntax.h"
+#include "client_names.h"
 #include "program_parser.h"
 #include "rung_check.h"
 #include "quorsma/quorsma.h"

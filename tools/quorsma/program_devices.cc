@@ -6,7 +6,7 @@
 #include <set>
 #include <utility>
 
-#include "operand_syntax.h"
+#include "client_names.h"
 #include "plural.h"
 
 namespace quorsma::tool {

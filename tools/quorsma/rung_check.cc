@@ -3,7 +3,7 @@
 #include <cstring>
 #include <map>
 
-#include "operand_syntax.h"
+#include "client_names.h"
 #include "plural.h"
 
 namespace quorsma::tool {

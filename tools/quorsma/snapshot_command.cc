@@ -10,12 +10,10 @@
 #include <vector>
 
 #include "commands.h"
-#include "device_format.h"
+#include "client_names.h"
 #include "host.h"
 #include "library_messages.h"
-#include "operand_syntax.h"
 #include "plural.h"
-#include "range_grammar.h"
 #include "section_lock.h"
 #include "snapshot_format.h"
 #include "snapshot_restore.h"

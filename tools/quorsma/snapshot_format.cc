@@ -7,8 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "device_format.h"
-#include "operand_syntax.h"
+#include "client_names.h"
 #include "text_encoding.h"
 
 namespace quorsma::tool {

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "comment_failure.h"
-#include "device_format.h"
+#include "client_names.h"
 #include "plural.h"
 
 namespace quorsma::tool {

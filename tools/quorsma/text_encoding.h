@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "client_names.h"
+
 namespace quorsma::tool {
 
 // CP949 bytes as the terminal shows them.  Bytes that are not valid CP949
@@ -18,11 +20,6 @@ std::string ToTerminal(const std::string& cp949);
 // that CP949 cannot represent, or bytes that are not valid in the terminal's
 // encoding.
 bool FromTerminal(const std::string& typed, std::string* cp949);
-
-// The same two conversions regardless of the terminal (UTF-8 <-> CP949), for
-// files; the lenient direction replaces invalid bytes with '?'.
-std::string Cp949ToUtf8(const std::string& cp949);
-bool Utf8ToCp949(const std::string& utf8, std::string* cp949);
 
 // True when the terminal takes UTF-8.
 bool TerminalIsUtf8();

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "comment_failure.h"
-#include "device_format.h"
+#include "client_names.h"
 #include "device_requests.h"
 #include "event_stream.h"
 #include "library_messages.h"
@@ -219,16 +219,16 @@ void ApiServer::Route() {
     json body;
     if (!authorize(req, res) || !parse_body(req, res, &body)) return;
     std::lock_guard<std::mutex> lock(write_mutex_);
-    std::vector<DeviceWrite> plan;
+    std::vector<qsc_write_target> plan;
     if (auto refusal = PlanDeviceWrites(body, config_.allowed, image_, &plan))
       return Refuse(res, refusal->status, refusal->reason);
     std::vector<std::string> objects;
     objects.reserve(plan.size());
-    for (const DeviceWrite& write : plan) {
+    for (const qsc_write_target& write : plan) {
       const int64_t messages = LibraryMessageCount();
-      SetSma(write.operand.c_str(), write.value);
+      ApplyWrite(write);
       if (LibraryMessageCount() != messages)
-        return Refuse(res, 500, "the library refused the write of " + write.operand + " (" +
+        return Refuse(res, 500, "the library refused the write of " + std::string(write.operand) + " (" +
                                     Counted(static_cast<int64_t>(objects.size()), "earlier item") + " written)");
       objects.push_back(ToJson(ReadDeviceValue(image_, write.operand, ReadPath::kImage), ValueFormat::kDec));
     }

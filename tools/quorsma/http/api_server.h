@@ -13,7 +13,7 @@
 #include "listen_address.h"
 #include "log_feed.h"
 #include "quorsma/quorsma.h"
-#include "range_grammar.h"
+#include "client_names.h"
 
 namespace httplib {
 class Server;
@@ -25,7 +25,7 @@ struct ServerConfig {
   std::string section;        // the section's name
   std::string configuration;  // the configuration file the library reads
   bool writes_allowed = false;
-  DeviceSet allowed;          // the devices that writes may reach
+  Permission allowed;         // the devices that writes may reach
   std::string allowed_text;   // as given to --allow-write
   std::string token;          // writes need it; empty: no writes
   std::chrono::milliseconds interval{200};

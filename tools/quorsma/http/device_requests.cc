@@ -3,12 +3,9 @@
 #include <limits>
 
 #include "server_limits.h"
-#include "text_encoding.h"
 
 namespace quorsma::tool::http {
 namespace {
-
-constexpr std::size_t kCommentMaxBytes = 255;
 
 Refusal Bad(std::string reason) { return Refusal{400, std::move(reason)}; }
 
@@ -64,17 +61,16 @@ std::optional<Refusal> ValueOf(const nlohmann::json& item, std::size_t index, co
 
 std::optional<Refusal> ParseWatchList(std::string_view text, std::vector<Operand>* out) {
   if (text.empty()) return Bad("operands=LIST is needed, such as operands=D100..D120,X0..X1F,T0");
-  std::vector<RangeItem> items;
+  DeviceList list;
   std::string reason;
-  if (!ParseRangeList(text, RangeOptions{}, &items, &reason)) return Bad(reason);
-  std::size_t count = 0;
-  for (const RangeItem& item : items) count += item.kind == RangeItem::Kind::kRange ? item.range.Count() : 1;
+  if (!DeviceList::Parse(text, RangeOptions{}, &list, &reason)) return Bad(reason);
+  const std::size_t count = list.OperandCount();
   if (count > kMaxRequestDevices)
     return Bad("at most " + std::to_string(kMaxRequestDevices) + " devices in one request, not " +
                std::to_string(count));
   std::vector<Operand> operands;
   operands.reserve(count);
-  for (const std::string& operand : ExpandOperands(items)) {
+  for (const std::string& operand : list.Operands()) {
     Operand op;
     if (!CheckOperand(operand, Role::kMonitor, &op, &reason)) return Bad("'" + operand + "': " + reason);
     operands.push_back(op);
@@ -83,34 +79,32 @@ std::optional<Refusal> ParseWatchList(std::string_view text, std::vector<Operand
   return std::nullopt;
 }
 
-std::optional<Refusal> PlanDeviceWrites(const nlohmann::json& body, const DeviceSet& allowed,
-                                        const MH_SHARED_STRUCTURE* image, std::vector<DeviceWrite>* plan) {
+std::optional<Refusal> PlanDeviceWrites(const nlohmann::json& body, const Permission& allowed,
+                                        const MH_SHARED_STRUCTURE* image, std::vector<qsc_write_target>* plan) {
   if (auto refusal = CheckShape(body, "[{\"operand\":\"D100\",\"value\":5}]")) return refusal;
-  std::vector<DeviceWrite> writes;
+  std::vector<qsc_write_target> writes;
   writes.reserve(body.size());
   for (std::size_t i = 0; i < body.size(); ++i) {
     const nlohmann::json& item = body[i];
     std::string text;
     Operand op;
     if (auto refusal = OperandOf(item, i, Role::kWrite, &text, &op)) return refusal;
-    const int32_t z = op.index_register >= 0 ? image->Z[op.index_register] : 0;
-    const DeviceRange cells = CellsOf(op, z);
-    if (cells.first < 0 || cells.last >= AreaCount(cells.device))
-      return Bad(Item(i) + "'" + text + "' with Z" + std::to_string(op.index_register) + " = " + std::to_string(z) +
-                 " lies outside the " + cells.device + " area");
-    // The write goes to the cell that was checked, even if the index
-    // register changes meanwhile.
-    const std::string target = op.index_register >= 0 ? DeviceText(cells.device, cells.first) : OperandText(op);
-    if (!allowed.Contains(cells)) return Refusal{403, Item(i) + target + " is outside the devices this server may write"};
-    DeviceWrite write{target, 0};
-    if (auto refusal = ValueOf(item, i, target, IsBitTarget(op), &write.value)) return refusal;
-    writes.push_back(std::move(write));
+    int32_t value = 0;
+    if (auto refusal = ValueOf(item, i, OperandText(op), IsBitTarget(op), &value)) return refusal;
+    // Resolved once: the write goes to the cells checked, even if an index
+    // register changes before it is made.
+    qsc_write_target target{};
+    std::string reason;
+    const int32_t status = CheckWrite(image, allowed, text, Role::kWrite, value, &target, &reason);
+    if (status == QSC_NOT_ALLOWED) return Refusal{403, Item(i) + reason};
+    if (status != QSC_OK) return Bad(Item(i) + reason);
+    writes.push_back(target);
   }
   *plan = std::move(writes);
   return std::nullopt;
 }
 
-std::optional<Refusal> PlanCommentWrites(const nlohmann::json& body, const DeviceSet& allowed,
+std::optional<Refusal> PlanCommentWrites(const nlohmann::json& body, const Permission& allowed,
                                          std::vector<CommentWrite>* plan) {
   if (auto refusal = CheckShape(body, "[{\"operand\":\"D100\",\"comment\":\"text\"}]")) return refusal;
   std::vector<CommentWrite> writes;
@@ -122,19 +116,14 @@ std::optional<Refusal> PlanCommentWrites(const nlohmann::json& body, const Devic
     if (auto refusal = OperandOf(item, i, Role::kComment, &text, &op)) return refusal;
     if (!op.IsPlainDevice()) return Bad(Item(i) + "'" + text + "': a comment belongs to a plain device");
     const std::string operand = OperandText(op);
-    if (!allowed.Contains(op.device, op.number))
+    if (!allowed.Allows(op.device, op.number))
       return Refusal{403, Item(i) + operand + " is outside the devices this server may write"};
     const auto member = item.find("comment");
     if (member == item.end() || !member->is_string()) return Bad(Item(i) + "\"comment\" is missing or not a string");
-    const std::string utf8 = member->get<std::string>();
-    for (unsigned char c : utf8)
-      if (c < 0x20 || c == 0x7F) return Bad(Item(i) + "the comment of " + operand + " holds a control character");
     CommentWrite write{operand, op.device, static_cast<int32_t>(op.number), {}};
-    if (!Utf8ToCp949(utf8, &write.cp949))
-      return Bad(Item(i) + "the comment of " + operand + " holds characters that CP949 cannot store");
-    if (write.cp949.size() > kCommentMaxBytes)
-      return Bad(Item(i) + "the comment of " + operand + " takes " + std::to_string(write.cp949.size()) +
-                 " bytes in CP949; at most 255");
+    std::string reason;
+    if (!CommentFromUtf8(member->get<std::string>(), &write.cp949, &reason))
+      return Bad(Item(i) + "the comment of " + operand + ": " + reason);
     writes.push_back(std::move(write));
   }
   *plan = std::move(writes);

@@ -11,9 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "operand_syntax.h"
+#include "client_names.h"
 #include "quorsma/quorsma.h"
-#include "range_grammar.h"
 
 namespace quorsma::tool::http {
 
@@ -26,19 +25,13 @@ struct Refusal {
 // kMaxRequestDevices devices.
 std::optional<Refusal> ParseWatchList(std::string_view text, std::vector<Operand>* out);
 
-// One write of a device value, its operand resolved to the cell it reaches.
-struct DeviceWrite {
-  std::string operand;  // a plain device or a register bit, e.g. "D105", "D100.3"
-  int32_t value = 0;
-};
-
 // Checks a body [{"operand":"D100","value":5}, ...]: each operand must be one
 // the set command writes, reach only cells inside `allowed` (an index
 // register is resolved with its value in `image` now, and the write goes to
-// the cell checked), and carry a value that suits it (0 or 1, true or false
-// for a bit; a 32-bit integer for a register).
-std::optional<Refusal> PlanDeviceWrites(const nlohmann::json& body, const DeviceSet& allowed,
-                                        const MH_SHARED_STRUCTURE* image, std::vector<DeviceWrite>* plan);
+// the cells checked: client.h's checked write), and carry a value that suits
+// it (0 or 1, true or false for a bit; a 32-bit integer for a register).
+std::optional<Refusal> PlanDeviceWrites(const nlohmann::json& body, const Permission& allowed,
+                                        const MH_SHARED_STRUCTURE* image, std::vector<qsc_write_target>* plan);
 
 // One comment to set through the comment editor.
 struct CommentWrite {
@@ -51,7 +44,7 @@ struct CommentWrite {
 // Checks a body [{"operand":"D100","comment":"UTF-8 text"}, ...]: plain
 // devices with a comment area inside `allowed`; text that CP949 can hold, at
 // most 255 bytes in CP949, without control characters.
-std::optional<Refusal> PlanCommentWrites(const nlohmann::json& body, const DeviceSet& allowed,
+std::optional<Refusal> PlanCommentWrites(const nlohmann::json& body, const Permission& allowed,
                                          std::vector<CommentWrite>* plan);
 
 }  // namespace quorsma::tool::http

@@ -15,9 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "device_format.h"
+#include "client_names.h"
 #include "log_feed.h"
-#include "operand_syntax.h"
 #include "quorsma/quorsma.h"
 
 namespace quorsma::tool::http {

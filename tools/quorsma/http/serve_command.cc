@@ -64,7 +64,7 @@ int Serve(const ServeArgs& args) {
   config.check_host = http::IsLoopbackHost(address.host);
   config.writes_allowed = !args.allow_write.empty();
   config.allowed_text = args.allow_write;
-  if (config.writes_allowed && !DeviceSet::Parse(args.allow_write, &config.allowed, &error))
+  if (config.writes_allowed && !Permission::Parse(args.allow_write, &config.allowed, &error))
     return BadInput("--allow-write " + error);
   bool token_made = false;
   if (!args.token_file.empty()) {

@@ -22,7 +22,7 @@
 #include "line_queue.h"
 #include "line_waiter.h"
 #include "quorsma/quorsma.h"
-#include "range_grammar.h"
+#include "client_names.h"
 #include "section_lock.h"
 #include "set_request.h"
 #include "terminal.h"
@@ -150,7 +150,7 @@ class Bridge {
   }
 
   mqtt::WatchList& watch() { return watch_; }
-  DeviceSet& allowed() { return allowed_; }
+  Permission& allowed() { return allowed_; }
 
  private:
   void CollectLine() {
@@ -233,7 +233,7 @@ class Bridge {
   mqtt::LineQueue queue_;
   mqtt::BrokerConnection broker_;
   mqtt::WatchList watch_;
-  DeviceSet allowed_;
+  Permission allowed_;
   std::string prefix_;
   std::FILE* output_ = nullptr;
   bool ready_ = false;  // connected, and the status and devices of this connection sent
@@ -261,7 +261,7 @@ int Mqtt(MqttArgs args) {
   if (image == nullptr) return kExitFailure;
   auto bridge = std::make_unique<Bridge>(args, image);
   if (!args.watch.empty() && !bridge->watch().Parse(args.watch, &error)) return BadInput("--watch: " + error);
-  if (!args.allow_write.empty() && !DeviceSet::Parse(args.allow_write, &bridge->allowed(), &error))
+  if (!args.allow_write.empty() && !Permission::Parse(args.allow_write, &bridge->allowed(), &error))
     return BadInput("--allow-write: " + error);
   std::FILE* output = nullptr;
   if (!args.output.empty()) {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "quorsma/quorsma.h"
-#include "range_grammar.h"
+#include "client_names.h"
 
 namespace quorsma::tool::mqtt {
 
@@ -19,6 +19,6 @@ bool ParseSetValue(std::string text, int32_t* value);
 // Checks and writes.  Returns an empty text when written, else the reason
 // nothing was written.
 std::string ApplySetRequest(MH_SHARED_STRUCTURE* image, const std::string& operand, const std::string& payload,
-                            const DeviceSet& allowed);
+                            const Permission& allowed);
 
 }  // namespace quorsma::tool::mqtt

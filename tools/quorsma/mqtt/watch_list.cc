@@ -1,15 +1,14 @@
 #include "watch_list.h"
 
-#include "device_format.h"
-#include "range_grammar.h"
+#include "client_names.h"
 
 namespace quorsma::tool::mqtt {
 
 bool WatchList::Parse(const std::string& text, std::string* error) {
-  std::vector<RangeItem> items;
-  if (!ParseRangeList(text, RangeOptions{}, &items, error)) return false;
+  DeviceList list;
+  if (!DeviceList::Parse(text, RangeOptions{}, &list, error)) return false;
   std::vector<Device> devices;
-  for (const std::string& operand : ExpandOperands(items)) {
+  for (const std::string& operand : list.Operands()) {
     Device d;
     std::string reason;
     if (!CheckOperand(operand, Role::kMonitor, &d.operand, &reason)) {

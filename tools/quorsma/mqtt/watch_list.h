@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "operand_syntax.h"
+#include "client_names.h"
 #include "quorsma/quorsma.h"
 
 namespace quorsma::tool::mqtt {

@@ -1,11 +1,11 @@
-#include "operand_syntax.h"
+#include "operand_grammar.h"
 
 #include <cctype>
 #include <cstdio>
 
-#include "quorsma/quorsma.h"
+#include "device_kinds.h"
 
-namespace quorsma::tool {
+namespace qsc {
 namespace {
 
 constexpr int32_t kMaxIndexRegister = 20;  // the library warns above this
@@ -55,12 +55,13 @@ std::string DeviceAt(std::string_view text) {
 }  // namespace
 
 bool IsHexDevice(std::string_view device) {
-  return device == "X" || device == "Y" || device == "B" || device == "W";
+  const qsc_device_kind* kind = FindKind(device);
+  return kind != nullptr && kind->radix == 16;
 }
 
 bool IsBitDevice(std::string_view device) {
-  return device == "X" || device == "Y" || device == "M" || device == "L" || device == "B" || device == "S" ||
-         device == "SM" || device == "T";
+  const qsc_device_kind* kind = FindKind(device);
+  return kind != nullptr && kind->is_bit;
 }
 
 std::string DeviceText(std::string_view device, int64_t number) {
@@ -96,11 +97,8 @@ std::string OperandText(const Operand& op) {
 }
 
 int32_t AreaCount(std::string_view device) {
-  if (device == "M" || device == "L" || device == "B" || device == "D" || device == "W") return QSMA_AREA_LARGE;
-  if (device == "X" || device == "Y" || device == "S" || device == "SM" || device == "R" || device == "Z" ||
-      device == "T")
-    return QSMA_AREA_SMALL;
-  return 0;
+  const qsc_device_kind* kind = FindKind(device);
+  return kind != nullptr ? kind->count : 0;
 }
 
 bool ParseOperand(std::string_view typed, Operand* out, std::string* error) {
@@ -163,7 +161,7 @@ bool ParseOperand(std::string_view typed, Operand* out, std::string* error) {
   }
   std::size_t number_length = pos - number_start;
   if (pos < text.size() && text[pos] == '.') {
-    if (op.device != "D" && op.device != "W") return Fail(error, "only D and W registers have bits");
+    if (!FindKind(op.device)->has_bits) return Fail(error, "only D and W registers have bits");
     if (number_length > 4) return Fail(error, "a bit of a register needs a register number of at most 4 characters");
     ++pos;
     int64_t bit = 0;
@@ -175,8 +173,7 @@ bool ParseOperand(std::string_view typed, Operand* out, std::string* error) {
   if (pos != text.size()) return Fail(error, "unexpected text after the device number");
   if (op.index_register >= 0) {
     if (op.bit >= 0) return Fail(error, "a register bit cannot also be indexed");
-    if (op.device != "M" && op.device != "B" && op.device != "X" && op.device != "Y" && op.device != "D" &&
-        op.device != "W")
+    if (!FindKind(op.device)->indexable)
       return Fail(error, "only M, B, X, Y, D and W take an index register");
   }
   *out = op;
@@ -207,7 +204,7 @@ bool CheckOperand(std::string_view text, Role role, Operand* out, std::string* e
       }
       [[fallthrough]];
     case Role::kWrite:
-      if (!device || !is({"M", "X", "Y", "B", "S", "L", "Z", "D", "W"}))
+      if (!device || !FindKind(d)->writable)
         return Fail(error, "only M, X, Y, B, S, L, Z, D and W devices can be written by name");
       if (op.index_register >= 0 && !is({"M", "D", "W"})) return Fail(error, "only M, D and W writes take an index register");
       break;
@@ -252,7 +249,7 @@ bool CheckOperand(std::string_view text, Role role, Operand* out, std::string* e
         return Fail(error, "the length of a bit shift is a constant K1 or more");
       break;
     case Role::kComment:
-      if (!device || !is({"SM", "D", "M", "T", "X", "B", "L", "Y", "R", "W", "S"}))
+      if (!device || !FindKind(d)->has_comment)
         return Fail(error, "only SM, D, M, T, X, B, L, Y, R, W and S devices have comments");
       break;
   }
@@ -260,4 +257,4 @@ bool CheckOperand(std::string_view text, Role role, Operand* out, std::string* e
   return true;
 }
 
-}  // namespace quorsma::tool
+}  // namespace qsc

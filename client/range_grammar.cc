@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-namespace quorsma::tool {
+namespace qsc {
 namespace {
 
 bool Fail(std::string* error, std::string reason) {
@@ -116,31 +116,6 @@ DeviceRange CellsOf(const Operand& op, int32_t z_value) {
   return {op.device, static_cast<int32_t>(first), static_cast<int32_t>(first + count - 1)};
 }
 
-bool DeviceSet::Parse(std::string_view text, DeviceSet* out, std::string* error) {
-  std::vector<RangeItem> items;
-  RangeOptions options;
-  options.allow_all = true;
-  if (!ParseRangeList(text, options, &items, error)) return false;
-  DeviceSet set;
-  for (const RangeItem& item : items) {
-    switch (item.kind) {
-      case RangeItem::Kind::kAll:
-        set.AddAll();
-        break;
-      case RangeItem::Kind::kRange:
-        set.Add(item.range);
-        break;
-      case RangeItem::Kind::kOperand:
-        if (item.operand.index_register >= 0)
-          return Fail(error, Quoted(OperandText(item.operand)) + ": an indexed device names no fixed device");
-        set.Add(CellsOf(item.operand));
-        break;
-    }
-  }
-  *out = std::move(set);
-  return true;
-}
-
 bool DeviceSet::Contains(std::string_view device, int64_t number, int64_t count) const {
   if (all_) return true;
   int64_t next = number;
@@ -159,4 +134,4 @@ bool DeviceSet::Contains(std::string_view device, int64_t number, int64_t count)
   return true;
 }
 
-}  // namespace quorsma::tool
+}  // namespace qsc

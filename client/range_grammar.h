@@ -21,9 +21,9 @@
 #include <string_view>
 #include <vector>
 
-#include "operand_syntax.h"
+#include "operand_grammar.h"
 
-namespace quorsma::tool {
+namespace qsc {
 
 inline constexpr int32_t kMaxRangeDevices = 10000;
 
@@ -72,12 +72,10 @@ std::vector<std::string> ExpandOperands(const std::vector<RangeItem>& items);
 // suffix is resolved with `z_value` (the value of Z<k> at the time of use).
 DeviceRange CellsOf(const Operand& op, int32_t z_value = 0);
 
-// A set of devices, for write permissions and watch lists.
+// A set of whole cells: runs of devices, or every device.
 class DeviceSet {
  public:
   DeviceSet() = default;
-  // Parses a list; "all" is accepted and makes the set hold every device.
-  static bool Parse(std::string_view text, DeviceSet* out, std::string* error);
 
   bool all() const { return all_; }
   const std::vector<DeviceRange>& ranges() const { return ranges_; }
@@ -93,4 +91,4 @@ class DeviceSet {
   std::vector<DeviceRange> ranges_;
 };
 
-}  // namespace quorsma::tool
+}  // namespace qsc

@@ -35,10 +35,10 @@
 #include <string_view>
 #include <vector>
 
-#include "operand_syntax.h"
+#include "operand_grammar.h"
 #include "quorsma/quorsma.h"
 
-namespace quorsma::tool {
+namespace qsc {
 
 enum class ReadPath : uint8_t { kLibrary, kImage };
 enum class ValueFormat : uint8_t { kDec, kHex, kBin, kU16 };
@@ -91,4 +91,4 @@ std::string EscapeControls(std::string_view text);
 // A text as a JSON string literal, quotes included.
 std::string JsonString(std::string_view utf8);
 
-}  // namespace quorsma::tool
+}  // namespace qsc

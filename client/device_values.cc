@@ -1,11 +1,11 @@
-#include "device_format.h"
+#include "device_values.h"
 
 #include <cstdio>
 #include <cstring>
 
 #include "text_encoding.h"
 
-namespace quorsma::tool {
+namespace qsc {
 namespace {
 
 // The cells of a device's area and their count; null for K and unknown names.
@@ -278,4 +278,4 @@ std::string ToCsv(const DeviceValue& v, ValueFormat format) {
   return out;
 }
 
-}  // namespace quorsma::tool
+}  // namespace qsc

@@ -26,7 +26,7 @@
 #include <string>
 #include <string_view>
 
-namespace quorsma::tool {
+namespace qsc {
 
 struct Operand {
   enum class Kind : uint8_t { kConstant, kDigits, kDevice };
@@ -78,4 +78,4 @@ enum class Role : uint8_t {
 // reason that can follow the operand in an error message.
 bool CheckOperand(std::string_view text, Role role, Operand* out, std::string* error);
 
-}  // namespace quorsma::tool
+}  // namespace qsc

@@ -1,0 +1,18 @@
+// The kinds of device of the image, in one table: the facts every rule of the
+// client library (grammar, permissions, reading, forcing, comments) is
+// derived from.
+#pragma once
+
+#include <string_view>
+
+#include "quorsma/client.h"
+
+namespace qsc {
+
+// Every kind, in the order of the image: X Y M L B S SM D W R Z T.
+const qsc_device_kind* Kinds(int* count);
+
+// The kind named `name` exactly (upper case), or null.
+const qsc_device_kind* FindKind(std::string_view name);
+
+}  // namespace qsc
