@@ -1,6 +1,7 @@
 // The checked write, and values typed for writing.
 #include "../checked_write.h"
 #include "../device_values.h"
+#include "../library_messages.h"
 #include "out_text.h"
 
 namespace qsc {
@@ -27,8 +28,13 @@ QSC_EXPORT int32_t QSC_CALL qsc_write_check(const MH_SHARED_STRUCTURE* image, co
   return QSC_OK;
 }
 
-QSC_EXPORT void QSC_CALL qsc_write_apply(const qsc_write_target* target) {
-  if (target != nullptr) ApplyWrite(*target);
+QSC_EXPORT int32_t QSC_CALL qsc_write_apply(const qsc_write_target* target, char* error, size_t error_size) {
+  if (target == nullptr) return Refused(QSC_BAD_INPUT, "no target", error, error_size);
+  const int64_t before = MessageCount();
+  ApplyWrite(*target);
+  if (MessageCount() != before)
+    return Refused(QSC_FAILED, std::string(target->operand) + ": " + LastMessage(), error, error_size);
+  return QSC_OK;
 }
 
 QSC_EXPORT int32_t QSC_CALL qsc_write(const MH_SHARED_STRUCTURE* image, const qsc_permission* permission,
@@ -36,8 +42,8 @@ QSC_EXPORT int32_t QSC_CALL qsc_write(const MH_SHARED_STRUCTURE* image, const qs
                                       size_t error_size) {
   qsc_write_target target{};
   const int32_t status = qsc_write_check(image, permission, text, length, role, value, &target, error, error_size);
-  if (status == QSC_OK) ApplyWrite(target);
-  return status;
+  if (status != QSC_OK) return status;
+  return qsc_write_apply(&target, error, error_size);
 }
 
 QSC_EXPORT int32_t QSC_CALL qsc_parse_value(const char* text, size_t length, int32_t flags, int64_t* out) {

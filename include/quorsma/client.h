@@ -266,8 +266,12 @@ QSC_EXPORT int32_t QSC_CALL qsc_write_check(const MH_SHARED_STRUCTURE *image, co
                                             qsc_write_target *out, char *error, size_t error_size);
 /* Writes exactly the cells of a checked target through SetSma: a digit group
  * bit by bit, a register bit as a bit write, never through an index register
- * again.  Value-change lines and retentive saves follow as for any SetSma. */
-QSC_EXPORT void QSC_CALL qsc_write_apply(const qsc_write_target *target);
+ * again.  Value-change lines and retentive saves follow as for any SetSma.
+ * QSC_FAILED when the core library raised a message box meanwhile (it refused
+ * the write, or the retentive save failed), with its text as the reason; the
+ * client library sees those only while it captures them
+ * (qsc_messages_capture), and QSC_OK is then all it can tell. */
+QSC_EXPORT int32_t QSC_CALL qsc_write_apply(const qsc_write_target *target, char *error, size_t error_size);
 /* qsc_write_check, then qsc_write_apply when it passed. */
 QSC_EXPORT int32_t QSC_CALL qsc_write(const MH_SHARED_STRUCTURE *image, const qsc_permission *permission,
                                       const char *text, size_t length, int32_t role, int64_t value, char *error,
@@ -366,6 +370,27 @@ QSC_EXPORT char *QSC_CALL qsc_comment_entry(MH_SHARED_STRUCTURE *image, const ch
 QSC_EXPORT size_t QSC_CALL qsc_json_string(const char *utf8, size_t length, char *out, size_t size);
 /* Control bytes (below 0x20, and 0x7F) written as \r \n \t \xHH. */
 QSC_EXPORT size_t QSC_CALL qsc_escape_controls(const char *text, size_t length, char *out, size_t size);
+
+/* ---- The core library's messages ----------------------------------------- */
+
+/* A receiver of the core library's message boxes: the text in CP949, and
+ * first_time 1 the first time that text comes (an instruction with a bad
+ * operand raises the same box on every scan). */
+typedef void(QSC_CALL *qsc_message_sink)(const char *cp949, int32_t first_time, void *context);
+
+/* Makes the client library the core's message sink (smSetMessageSink): every
+ * message is counted, remembered (the first 64 distinct texts) and passed on
+ * to `sink` when it is not NULL.  Checked writes tell failures by these
+ * messages. */
+QSC_EXPORT void QSC_CALL qsc_messages_capture(qsc_message_sink sink, void *context);
+/* Messages since the capture began or was cleared. */
+QSC_EXPORT int64_t QSC_CALL qsc_messages_count(void);
+/* Distinct texts remembered, and text `index` with how often it came. */
+QSC_EXPORT int32_t QSC_CALL qsc_messages_distinct(void);
+QSC_EXPORT size_t QSC_CALL qsc_messages_at(int32_t index, int64_t *count, char *out, size_t size);
+/* The latest message's text. */
+QSC_EXPORT size_t QSC_CALL qsc_messages_last(char *out, size_t size);
+QSC_EXPORT void QSC_CALL qsc_messages_clear(void);
 
 /* ---- Value-change lines ------------------------------------------------- */
 

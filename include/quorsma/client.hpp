@@ -279,7 +279,14 @@ inline int32_t CheckWrite(const MH_SHARED_STRUCTURE* image, const Permission& pe
   if (status != QSC_OK && error) *error = reason;
   return status;
 }
-inline void ApplyWrite(const qsc_write_target& target) { qsc_write_apply(&target); }
+// Writes a checked target; QSC_FAILED with the core's message when it
+// refused the write or could not save it (while messages are captured).
+inline int32_t ApplyWrite(const qsc_write_target& target, std::string* error = nullptr) {
+  char reason[512];
+  const int32_t status = qsc_write_apply(&target, reason, sizeof reason);
+  if (status != QSC_OK && error) *error = reason;
+  return status;
+}
 
 // A value typed for writing: decimal or 0x hexadecimal, optional sign; 32
 // bits (0xFFFFFFFF is -1).
@@ -445,6 +452,26 @@ inline std::string EscapeControls(std::string_view text) {
 inline std::string JsonString(std::string_view utf8) {
   return detail::Text([&](char* out, std::size_t size) { return qsc_json_string(utf8.data(), utf8.size(), out, size); });
 }
+
+// ---- The core library's messages ------------------------------------------
+
+struct LibraryMessage {
+  std::string text;  // CP949, as the library formatted it
+  int64_t count = 0;
+};
+inline int64_t LibraryMessageCount() { return qsc_messages_count(); }
+// Every distinct text so far with its count, in order of first appearance.
+inline std::vector<LibraryMessage> LibraryMessages() {
+  std::vector<LibraryMessage> messages;
+  const int32_t n = qsc_messages_distinct();
+  for (int32_t i = 0; i < n; ++i) {
+    LibraryMessage m;
+    m.text = detail::Text([&](char* out, std::size_t size) { return qsc_messages_at(i, &m.count, out, size); });
+    messages.push_back(std::move(m));
+  }
+  return messages;
+}
+inline void ClearLibraryMessages() { qsc_messages_clear(); }
 
 // ---- Value-change lines ---------------------------------------------------
 

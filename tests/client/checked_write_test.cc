@@ -95,7 +95,7 @@ TEST(CheckedWriteTest, WritesTheCellItCheckedWhenTheIndexRegisterMoves) {
   qsc_write_target target{};
   ASSERT_EQ(qsc_write_check(image, permission, "D200Z2", 6, QSC_ROLE_WRITE, 77, &target, nullptr, 0), QSC_OK);
   image->Z[2] = 54;  // another program moves the index between check and write
-  qsc_write_apply(&target);
+  EXPECT_EQ(qsc_write_apply(&target, nullptr, 0), QSC_OK);
   EXPECT_EQ(image->D[204], 77);
   EXPECT_EQ(image->D[254], 0) << "the write never leaves what was checked";
   image->Z[2] = 0;

@@ -1,26 +1,17 @@
 // The library's message boxes, as the tool shows them: on standard error,
 // converted for the terminal and marked as coming from the library.  A text
 // that repeats (an instruction with a bad operand raises its box on every
-// scan) is shown once and counted.
+// scan) is shown once and counted.  The client library captures them
+// (LibraryMessageCount, LibraryMessages and ClearLibraryMessages come from
+// client.h).
 #pragma once
 
-#include <cstdint>
-#include <string>
-#include <vector>
+#include "client_names.h"
 
 namespace quorsma::tool {
 
-struct LibraryMessage {
-  std::string text;  // CP949, as the library formatted it
-  int64_t count = 0;
-};
-
-// Routes the library's message boxes to the tool (smSetMessageSink).
+// Routes the library's message boxes to the tool, through the client library.
 void CaptureLibraryMessages();
-// Every distinct text so far with its count, in order of first appearance.
-std::vector<LibraryMessage> LibraryMessages();
-int64_t LibraryMessageCount();
-void ClearLibraryMessages();
 // Prints "library message repeated N times: ..." for texts seen more than once.
 void PrintRepeatedLibraryMessages();
 

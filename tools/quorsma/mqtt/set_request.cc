@@ -25,7 +25,9 @@ std::string ApplySetRequest(MH_SHARED_STRUCTURE* image, const std::string& opera
   // cells written, whatever an index register does meanwhile.
   qsc_write_target target{};
   if (CheckWrite(image, allowed, operand, Role::kWrite, value, &target, &reason) != QSC_OK) return reason;
-  ApplyWrite(target);
+  // A write the library refused, or whose retentive save failed, is no
+  // success: its message is the reason.
+  if (ApplyWrite(target, &reason) != QSC_OK) return reason;
   return {};
 }
 
