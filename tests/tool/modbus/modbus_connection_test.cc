@@ -10,13 +10,6 @@
 namespace quorsma::tool::modbus::testing {
 namespace {
 
-// Reading 125 holding registers works.
-bool Serves(int port) {
-  Client client(port);
-  uint16_t registers[125];
-  return client.connected && modbus_read_registers(client, 0, 125, registers) == 125;
-}
-
 TEST(ModbusConnectionTest, SilentAndHalfFrameClientsDoNotHoldUpSixteenOthers) {
   Server server({"--idle-timeout", "1"});
   RawSocket silent(server.port());

@@ -66,6 +66,13 @@ struct Client {
   bool connected = false;
 };
 
+// Reading 125 holding registers works.
+inline bool Serves(int port) {
+  Client client(port);
+  uint16_t registers[125];
+  return client.connected && modbus_read_registers(client, 0, 125, registers) == 125;
+}
+
 // The exception code a failed libmodbus call reported, 0 if none.
 inline int ExceptionOf(int rc) { return rc >= 0 ? 0 : errno > MODBUS_ENOBASE ? errno - MODBUS_ENOBASE : -errno; }
 

@@ -16,13 +16,16 @@
 namespace quorsma::tool {
 namespace {
 
+const modbus::ServerOptions kDefaults;
+
 struct ModbusArgs {
   std::string listen = "127.0.0.1:1502";
   int unit_id = -1;
-  int max_clients = 32;
+  int max_clients = kDefaults.max_clients;
   std::string map_file;
   std::string allow_write;
-  int idle_timeout = 60;
+  int idle_timeout = kDefaults.idle_timeout_seconds;
+  int request_timeout = kDefaults.request_timeout_seconds;
   bool verbose = false;
 };
 
@@ -49,6 +52,7 @@ int Serve(const ModbusArgs& args) {
   options.unit_id = args.unit_id;
   options.max_clients = args.max_clients;
   options.idle_timeout_seconds = args.idle_timeout;
+  options.request_timeout_seconds = args.request_timeout;
   options.verbose = args.verbose;
 
   modbus::AddressMap map = modbus::DefaultMap();
@@ -81,17 +85,24 @@ void AddModbusCommand(CLI::App& app, int* exit_code) {
       ->default_str("127.0.0.1:1502");
   command->add_option("--unit-id", args->unit_id, "Answer only this unit id (default: every unit id)")
       ->check(CLI::Range(0, 255));
-  command->add_option("--max-clients", args->max_clients, "Connections served at once; more are refused")
-      ->default_val(32)
+  command->add_option("--max-clients", args->max_clients,
+                      "Connections served at once; a new one beyond them takes the place of one idle for the "
+                      "request timeout, or is refused")
+      ->default_val(kDefaults.max_clients)
       ->check(CLI::Range(1, 1024));
   command->add_option("--map", args->map_file, "Map file replacing the default address map");
   command->add_option("--allow-write", args->allow_write,
                       "Devices that writes may change: ranges such as D100..D199,M0..M99,Y0..Y1F, or all "
                       "(default: every write is refused)");
   command->add_option("--idle-timeout", args->idle_timeout,
-                      "Seconds a connection may stay silent, or stop in the middle of a request, before it is closed")
-      ->default_val(60)
+                      "Seconds a connection may wait before beginning its next request before it is closed")
+      ->default_val(kDefaults.idle_timeout_seconds)
       ->check(CLI::Range(1, 86400));
+  command->add_option("--request-timeout", args->request_timeout,
+                      "Seconds a request may take to arrive whole from its first byte, and its answer to be taken, "
+                      "before the connection is closed")
+      ->default_val(kDefaults.request_timeout_seconds)
+      ->check(CLI::Range(1, 3600));
   command->add_flag("-v,--verbose", args->verbose, "Print one line per request");
   command->callback([args, exit_code] { *exit_code = Serve(*args); });
 }

@@ -8,7 +8,9 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <csignal>
 #include <cstdarg>
@@ -19,14 +21,16 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
+#include <vector>
 
+#include "request_reader.h"
 #include "terminal.h"
 
 namespace quorsma::tool::modbus {
 namespace {
 
-constexpr int kHeaderLength = 7;
-constexpr int kMaxFrameLength = MODBUS_TCP_MAX_ADU_LENGTH;  // 260: header and a PDU of 253 bytes
+using Clock = std::chrono::steady_clock;
 
 std::mutex g_output_lock;
 
@@ -47,10 +51,21 @@ std::string PeerName(const sockaddr_in& address) {
   return std::string(text) + ":" + std::to_string(ntohs(address.sin_port));
 }
 
+int64_t NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
+}
+
 struct Client {
+  // kIdle: waiting for a request, the place may be given away; kBusy: a
+  // request is arriving or being answered; kEvicted: its place went to a new
+  // connection.  The connection's thread moves kIdle to kBusy and back, the
+  // accepting thread kIdle to kEvicted.
+  enum State { kIdle, kBusy, kEvicted };
   int fd = -1;  // -1 once the connection's thread has closed it
   std::string peer;
   std::thread thread;
+  std::atomic<int> state{kIdle};
+  std::atomic<int64_t> idle_since_ms{0};
   std::atomic<bool> done{false};
 };
 
@@ -58,7 +73,11 @@ class Server {
  public:
   Server(const ServerOptions& options, MH_SHARED_STRUCTURE* image, const AddressMap& map,
          const WritePermission& allow_write)
-      : options_(options), image_(image), map_(map), allow_write_(allow_write) {}
+      : options_(options),
+        image_(image),
+        map_(map),
+        allow_write_(allow_write),
+        request_timeout_ms_(1000 * std::min(options.request_timeout_seconds, options.idle_timeout_seconds)) {}
 
   int Run();
 
@@ -67,67 +86,52 @@ class Server {
   // The reason the connection must close, or empty to go on serving.
   std::string Answer(modbus_t* context, int fd, RequestHandler* handler, modbus_mapping_t* scratch,
                      const uint8_t* request, int length, const std::string& peer);
-  bool Drain(int fd, int bytes);
   void Close(Client* client);
   void ReapFinished();
   std::size_t Connected();
+  // Gives the place of the connection idle the longest, if idle for the
+  // request timeout, to a new connection: shuts it down and returns its
+  // peer's name; empty when no connection is idle for that long.
+  std::string Evict();
 
   const ServerOptions& options_;
   MH_SHARED_STRUCTURE* image_;
   const AddressMap& map_;
   const WritePermission& allow_write_;
+  const int request_timeout_ms_;  // the request timeout, or the idle timeout when shorter
   std::mutex write_lock_;
   std::mutex clients_lock_;
   std::list<std::unique_ptr<Client>> clients_;
 };
 
-int Get16(const uint8_t* p) { return (p[0] << 8) | p[1]; }
-
-bool Server::Drain(int fd, int bytes) {
-  uint8_t sink[kMaxFrameLength];
-  while (bytes > 0) {
-    pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, options_.idle_timeout_seconds * 1000) <= 0) return false;
-    const ssize_t n = recv(fd, sink, std::min<std::size_t>(sizeof sink, bytes), 0);
-    if (n <= 0) return false;
-    bytes -= static_cast<int>(n);
-  }
-  return true;
+// An exception answer to `request`: its function code with the top bit set
+// (codes from 0x80 on have it already and are echoed as they are).
+bool SendException(int fd, const uint8_t* request, int code) {
+  const uint8_t answer[9] = {request[0], request[1], 0, 0, 0, 3, request[6],
+                             static_cast<uint8_t>(request[kHeaderLength] | 0x80), static_cast<uint8_t>(code)};
+  const ssize_t n = send(fd, answer, sizeof answer, MSG_NOSIGNAL);
+  if (n >= 0 && n < static_cast<ssize_t>(sizeof answer)) errno = ETIMEDOUT;  // part went before the send timeout
+  return n == static_cast<ssize_t>(sizeof answer);
 }
 
 std::string Server::Answer(modbus_t* context, int fd, RequestHandler* handler, modbus_mapping_t* scratch,
                            const uint8_t* request, int length, const std::string& peer) {
-  // libmodbus frames a request by its function code; the header must agree.
-  const int protocol = Get16(request + 2);
-  const int announced = Get16(request + 4);  // unit id and PDU
-  if (protocol != 0) return "malformed frame: protocol id " + std::to_string(protocol);
-  if (announced < 2 || announced > kMaxFrameLength - 6)
-    return "malformed frame: length field " + std::to_string(announced);
   const int function = request[kHeaderLength];
-  const bool served = IsServedFunction(function);
-  if (6 + announced != length) {
-    // An unknown function: libmodbus read only its code; the rest of the
-    // frame is what the header announces.
-    if (served || 6 + announced < length) return "malformed frame: length field " + std::to_string(announced) +
-                                                  " for a frame of " + std::to_string(length - 6) + " bytes";
-    if (!Drain(fd, 6 + announced - length)) return "incomplete frame";
-  }
   RequestSummary summary{function, 0, 0, 0};
-  int rc = 0;
+  bool sent = false;
   if (options_.unit_id >= 0 && request[6] != options_.unit_id) {
     summary.exception = MODBUS_EXCEPTION_GATEWAY_TARGET;
-    rc = modbus_reply_exception(context, request, summary.exception);
-  } else if (!served) {
+  } else if (!IsServedFunction(function)) {
     summary.exception = MODBUS_EXCEPTION_ILLEGAL_FUNCTION;
-    rc = modbus_reply_exception(context, request, summary.exception);
-  } else {
-    const int code = handler->Handle(request, length, scratch, &summary);
-    rc = code == 0 ? modbus_reply(context, request, length, scratch) : modbus_reply_exception(context, request, code);
+  } else if (handler->Handle(request, length, scratch, &summary) == 0) {
+    sent = modbus_reply(context, request, length, scratch) >= 0;
   }
+  if (summary.exception != 0) sent = SendException(fd, request, summary.exception);
+  const int send_error = errno;
   if (options_.verbose)
     Say("%s unit %d fc %d address %d count %d: %s", peer.c_str(), request[6], summary.function, summary.address,
         summary.count, summary.exception == 0 ? "ok" : ExceptionName(summary.exception).c_str());
-  if (rc < 0) return std::string("cannot send the answer: ") + modbus_strerror(errno);
+  if (!sent) return std::string("cannot send the answer: ") + modbus_strerror(send_error);
   return {};
 }
 
@@ -139,30 +143,32 @@ void Server::Serve(Client* client) {
     reason = "out of memory";
   } else {
     modbus_set_socket(context, client->fd);
-    const uint32_t idle = static_cast<uint32_t>(options_.idle_timeout_seconds);
-    modbus_set_indication_timeout(context, idle, 0);  // nothing received
-    modbus_set_byte_timeout(context, idle, 0);        // the rest of a frame
     RequestHandler handler(image_, &map_, allow_write_, &write_lock_);
     uint8_t request[kMaxFrameLength];
+    const auto begin = [client] {
+      int idle = Client::kIdle;
+      return client->state.compare_exchange_strong(idle, Client::kBusy);
+    };
     for (;;) {
-      const int length = modbus_receive(context, request);
-      if (length < 0) {
+      const Reception got =
+          ReceiveRequest(client->fd, options_.idle_timeout_seconds * 1000, request_timeout_ms_, request, begin);
+      if (got.outcome != Reception::kRequest) {
         if (StopRequested()) reason = "the server stops";
-        else if (errno == ETIMEDOUT) reason = "idle timeout";
-        else if (errno == EMBBADDATA) reason = "malformed frame";
-        else if (errno != ECONNRESET && errno != 0) reason = modbus_strerror(errno);
+        else if (client->state == Client::kEvicted)
+          reason = "its place went to a new client (idle while every place was taken)";
+        else if (got.outcome == Reception::kIdle) reason = "idle timeout";
+        else if (got.outcome == Reception::kTooSlow)
+          reason = "request not whole within " + std::to_string(request_timeout_ms_ / 1000) + " s";
+        else if (got.outcome != Reception::kClosed) reason = got.reason;
         break;
       }
-      if (length == 0) continue;  // nothing to answer
-      if (length < kHeaderLength + 1) {
-        reason = "malformed frame";
-        break;
-      }
-      std::string why = Answer(context, client->fd, &handler, scratch, request, length, client->peer);
+      const std::string why = Answer(context, client->fd, &handler, scratch, request, got.length, client->peer);
       if (!why.empty()) {
         reason = why;
         break;
       }
+      client->idle_since_ms = NowMs();
+      client->state = Client::kIdle;
     }
     modbus_set_socket(context, -1);
   }
@@ -194,8 +200,26 @@ void Server::ReapFinished() {
 std::size_t Server::Connected() {
   std::lock_guard<std::mutex> hold(clients_lock_);
   std::size_t n = 0;
-  for (const auto& client : clients_) n += client->fd >= 0 ? 1 : 0;
+  for (const auto& client : clients_) n += client->fd >= 0 && client->state != Client::kEvicted ? 1 : 0;
   return n;
+}
+
+std::string Server::Evict() {
+  std::lock_guard<std::mutex> hold(clients_lock_);
+  std::vector<std::pair<int64_t, Client*>> idle;  // idle since, oldest first
+  const int64_t latest = NowMs() - request_timeout_ms_;
+  for (const auto& client : clients_) {
+    const int64_t since = client->idle_since_ms;
+    if (client->fd >= 0 && client->state == Client::kIdle && since <= latest) idle.emplace_back(since, client.get());
+  }
+  std::sort(idle.begin(), idle.end());
+  for (const auto& [since, client] : idle) {
+    int expected = Client::kIdle;  // a request may have begun meanwhile
+    if (!client->state.compare_exchange_strong(expected, Client::kEvicted)) continue;
+    shutdown(client->fd, SHUT_RDWR);
+    return client->peer;
+  }
+  return {};
 }
 
 int Server::Run() {
@@ -225,20 +249,25 @@ int Server::Run() {
     if (fd < 0) continue;
     const std::string name = PeerName(peer);
     if (Connected() >= static_cast<std::size_t>(options_.max_clients)) {
-      close(fd);
-      Say("%s refused: %d clients are connected (--max-clients)", name.c_str(), options_.max_clients);
-      continue;
+      const std::string evicted = Evict();
+      if (evicted.empty()) {
+        close(fd);
+        Say("%s refused: %d clients are connected (--max-clients)", name.c_str(), options_.max_clients);
+        continue;
+      }
+      Say("%s takes the place of %s, idle while every place was taken", name.c_str(), evicted.c_str());
     }
     const int on = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     // A client that sends requests but never reads the answers would block
     // its thread in send() for good once the buffers fill: give up after
-    // the idle timeout instead.
-    const timeval send_timeout{options_.idle_timeout_seconds, 0};
+    // the request timeout instead.
+    const timeval send_timeout{request_timeout_ms_ / 1000, 0};
     setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &send_timeout, sizeof send_timeout);
     auto client = std::make_unique<Client>();
     client->fd = fd;
     client->peer = name;
+    client->idle_since_ms = NowMs();
     Client* raw = client.get();
     Say("%s connected", name.c_str());
     try {
