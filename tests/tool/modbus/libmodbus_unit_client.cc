@@ -4,7 +4,8 @@
 // check prints "Line N: assertion error for 'CONDITION'".  The failures must
 // be exactly the checks listed below: behaviour of libmodbus's own test
 // server that this server does not claim.  A check of the list that starts
-// to pass fails the test as well, so that the list stays true.
+// to pass fails the test as well, so that the list stays true (but for one
+// that a slow machine can make pass).
 #include <fstream>
 #include <map>
 #include <regex>
@@ -19,6 +20,7 @@ namespace {
 struct NotClaimed {
   int line;  // of the check in third_party/libmodbus/tests/unit-test-client.c
   const char* why;
+  bool timing = false;  // passes too when the machine delays the answer
 };
 
 // Checks of behaviour of libmodbus's own test server, or of the library
@@ -35,7 +37,7 @@ const NotClaimed kNotClaimed[] = {
     {519, "the test server answers this address with a wrong transaction id on purpose"},
     {526, "report server id (function 17) is not served: ILLEGAL FUNCTION"},
     {534, "the same"}, {537, "the same"}, {540, "the same"},
-    {590, "the test server waits 0.5 s before answering this address; this server answers at once"},
+    {590, "the test server waits 0.5 s before answering this address; this server answers at once", true},
     {623, "the test server sends this answer a byte every 5 ms; this server sends it whole"},
     {650, "the test server answers a read of 2 registers with a wrong answer on purpose"},
     {659, "the test server answers this address SERVER DEVICE BUSY on purpose"},
@@ -79,7 +81,7 @@ TEST(LibmodbusUnitClientTest, FailsOnlyTheChecksTheServerDoesNotClaim) {
   for (const auto& [line, condition] : failed)
     EXPECT_TRUE(expected.count(line)) << "line " << line << ": '" << condition << "' failed";
   for (const NotClaimed& check : kNotClaimed)
-    EXPECT_TRUE(failed.count(check.line)) << "line " << check.line << " passes now (" << check.why
+    EXPECT_TRUE(check.timing || failed.count(check.line)) << "line " << check.line << " passes now (" << check.why
                                           << "): take it off the list";
   EXPECT_GE(passed, 80) << run.out;
   std::printf("libmodbus unit-test client: %d checks passed, %zu failed as listed\n", passed, failed.size());

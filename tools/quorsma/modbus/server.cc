@@ -153,9 +153,9 @@ void Server::Serve(Client* client) {
       const Reception got =
           ReceiveRequest(client->fd, options_.idle_timeout_seconds * 1000, request_timeout_ms_, request, begin);
       if (got.outcome != Reception::kRequest) {
-        if (StopRequested()) reason = "the server stops";
-        else if (client->state == Client::kEvicted)
+        if (client->state == Client::kEvicted)
           reason = "its place went to a new client (idle while every place was taken)";
+        else if (StopRequested()) reason = "the server stops";
         else if (got.outcome == Reception::kIdle) reason = "idle timeout";
         else if (got.outcome == Reception::kTooSlow)
           reason = "request not whole within " + std::to_string(request_timeout_ms_ / 1000) + " s";
