@@ -65,7 +65,8 @@ set(tool_build_dir ${PROJECT_BINARY_DIR}/tools/quorsma)
 file(GLOB QUORSMA_EXAMPLE_PROGRAMS ${PROJECT_SOURCE_DIR}/examples/*.il)
 install(FILES ${QUORSMA_EXAMPLE_PROGRAMS} ${tool_build_dir}/examples/bench_1000.il
   DESTINATION ${QUORSMA_SHARE_DIR}/examples)
-install(FILES ${PROJECT_SOURCE_DIR}/examples/c_client/c_client.c ${PROJECT_SOURCE_DIR}/examples/c_client/CMakeLists.txt
+install(FILES ${PROJECT_SOURCE_DIR}/examples/c_client/c_client.c ${PROJECT_SOURCE_DIR}/examples/c_client/checked_write.c
+              ${PROJECT_SOURCE_DIR}/examples/c_client/CMakeLists.txt
   DESTINATION ${QUORSMA_SHARE_DIR}/examples/c_client)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/installation/param DESTINATION ${QUORSMA_SHARE_DIR}/installation)
 install(FILES ${tool_build_dir}/installation/plc/Resource/Others/COMMENT.WCD

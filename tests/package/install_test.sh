@@ -36,6 +36,20 @@ ${CC:-cc} "$client/c_client.c" $flags -o "$work/c_client_pc"
 out=$(LD_LIBRARY_PATH="$libdir" "$work/c_client_pc" 2>/dev/null) || fail "the client built with pkg-config"
 grep -q "D100 = 1234 (cell 1234)" <<<"$out" || fail "client output: $out"
 
+# The client library: its example through find_package (QuorSMA::Client) and pkg-config quorsma-client; the
+# permission of D300.3 lets that bit through and refuses the register and its other bits.
+for built in "$work/cmake/checked_write" "$work/checked_write_pc"; do
+  if [ "$built" = "$work/checked_write_pc" ]; then
+    # shellcheck disable=SC2046
+    ${CC:-cc} "$client/checked_write.c" $(PKG_CONFIG_PATH="$libdir/pkgconfig" pkg-config --cflags --libs quorsma-client) \
+      -o "$built" || fail "building the client library's example with pkg-config"
+  fi
+  out=$(LD_LIBRARY_PATH="$libdir" QUORSMA_SECTION="${QUORSMA_SECTION:-qsma_install}_client" "$built" 2>/dev/null) \
+    || fail "the client library's example ($built)"
+  grep -q "^D300.3  written" <<<"$out" && grep -q "^D300    D300 is not in the ranges" <<<"$out" \
+    && grep -q "^D300.4  D300.4 is not in the ranges" <<<"$out" || fail "client library example output: $out"
+done
+
 # The tool through the link in bin/ reads the configuration beside it, which
 # names the installation's data directories.
 info=$("$prefix/bin/quorsma" info 2>"$work/info.err") || fail "quorsma info"
