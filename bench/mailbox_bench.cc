@@ -27,7 +27,7 @@
 
 #include "bench_support.h"
 #include "collector.h"
-#include "line_waiter.h"
+#include "client_names.h"
 #include "quorsma/quorsma.h"
 
 extern char** environ;

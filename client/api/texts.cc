@@ -55,3 +55,37 @@ QSC_EXPORT int32_t QSC_CALL qsc_change_take(MH_SHARED_STRUCTURE* image, qsc_chan
 }
 
 }  // extern "C"
+
+#include <new>
+
+#include "../line_waiter.h"
+#include "../section.h"
+
+struct qsc_waiter {
+  explicit qsc_waiter(MH_SHARED_STRUCTURE* image) : waiter(image) {}
+  qsc::LineWaiter waiter;
+};
+
+extern "C" {
+
+QSC_EXPORT int32_t QSC_CALL qsc_waiter_open(MH_SHARED_STRUCTURE* image, qsc_waiter** out) {
+  if (image == nullptr) return QSC_NO_IMAGE;
+  auto* made = new (std::nothrow) qsc_waiter(image);
+  if (made == nullptr) return QSC_FAILED;
+  *out = made;
+  return QSC_OK;
+}
+
+QSC_EXPORT void QSC_CALL qsc_waiter_wait(qsc_waiter* waiter, int64_t timeout_us) {
+  if (waiter != nullptr) waiter->waiter.Wait(std::chrono::microseconds(timeout_us < 0 ? 0 : timeout_us));
+}
+
+QSC_EXPORT int32_t QSC_CALL qsc_waiter_event_driven(const qsc_waiter* waiter) {
+  return waiter != nullptr && waiter->waiter.event_driven();
+}
+
+QSC_EXPORT void QSC_CALL qsc_waiter_close(qsc_waiter* waiter) { delete waiter; }
+
+QSC_EXPORT size_t QSC_CALL qsc_section_name(char* out, size_t size) { return OutText(SectionName(), out, size); }
+
+}  // extern "C"

@@ -418,6 +418,24 @@ QSC_EXPORT void QSC_CALL qsc_change_parse(const char *line, size_t length, qsc_c
  * QSC_NO_LINE.  Only the holder of the collector lock may take lines. */
 QSC_EXPORT int32_t QSC_CALL qsc_change_take(MH_SHARED_STRUCTURE *image, qsc_change *out);
 
+/* Waiting for the next line without polling.  On Linux the waiter sleeps on
+ * LogLinePending with the futex system call and the core wakes it when it sets
+ * the flag (the protocol is in quorsma.h, beside QSMA_COLLECTOR_WAITERS_OFFSET);
+ * elsewhere it sleeps a millisecond and looks again. */
+typedef struct qsc_waiter qsc_waiter;
+QSC_EXPORT int32_t QSC_CALL qsc_waiter_open(MH_SHARED_STRUCTURE *image, qsc_waiter **out);
+/* Returns once a line is pending, after about `timeout_us` microseconds
+ * (maybe without a line), or earlier on a signal. */
+QSC_EXPORT void QSC_CALL qsc_waiter_wait(qsc_waiter *waiter, int64_t timeout_us);
+/* 1 when the waiter sleeps until woken, 0 when it polls. */
+QSC_EXPORT int32_t QSC_CALL qsc_waiter_event_driven(const qsc_waiter *waiter);
+QSC_EXPORT void QSC_CALL qsc_waiter_close(qsc_waiter *waiter);
+
+/* ---- The section -------------------------------------------------------- */
+
+/* The name of the section in use: QUORSMA_SECTION, or the default name. */
+QSC_EXPORT size_t QSC_CALL qsc_section_name(char *out, size_t size);
+
 #ifdef __cplusplus
 }  /* extern "C" */
 #endif

@@ -4,6 +4,7 @@
 // in the library alone.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -479,6 +480,29 @@ inline void ClearLibraryMessages() { qsc_messages_clear(); }
 inline bool TakeChange(MH_SHARED_STRUCTURE* image, qsc_change* out) { return qsc_change_take(image, out) == QSC_OK; }
 inline std::string LineOf(const qsc_change& change) {
   return std::string(change.line, static_cast<std::size_t>(change.line_length));
+}
+
+// Waits for the next line without polling where the system allows it.
+class LineWaiter {
+ public:
+  explicit LineWaiter(MH_SHARED_STRUCTURE* image) { qsc_waiter_open(image, &waiter_); }
+  ~LineWaiter() { qsc_waiter_close(waiter_); }
+  LineWaiter(const LineWaiter&) = delete;
+  LineWaiter& operator=(const LineWaiter&) = delete;
+  // Returns once a line is pending, after about `timeout`, or on a signal.
+  template <typename Duration>
+  void Wait(Duration timeout) {
+    qsc_waiter_wait(waiter_, std::chrono::duration_cast<std::chrono::microseconds>(timeout).count());
+  }
+  bool event_driven() const { return qsc_waiter_event_driven(waiter_) != 0; }
+
+ private:
+  qsc_waiter* waiter_ = nullptr;
+};
+
+// The name of the section in use.
+inline std::string SectionName() {
+  return detail::Text([](char* out, std::size_t size) { return qsc_section_name(out, size); });
 }
 
 }  // namespace quorsma::client

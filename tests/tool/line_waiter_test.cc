@@ -4,7 +4,7 @@
 #include <future>
 #include <thread>
 
-#include "line_waiter.h"
+#include "client_names.h"
 #include "tool_test_support.h"
 
 namespace quorsma::tool {

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "collector.h"
-#include "line_waiter.h"
+#include "client_names.h"
 #include "commands.h"
 #include "host.h"
 #include "plural.h"

@@ -14,7 +14,7 @@
 #include "commands.h"
 #include "host.h"
 #include "library_messages.h"
-#include "line_waiter.h"
+#include "client_names.h"
 #include "server_limits.h"
 #include "section_lock.h"
 #include "listen_address.h"

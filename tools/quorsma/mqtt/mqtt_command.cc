@@ -20,7 +20,7 @@
 #include "collector.h"
 #include "commands.h"
 #include "line_queue.h"
-#include "line_waiter.h"
+#include "client_names.h"
 #include "quorsma/quorsma.h"
 #include "client_names.h"
 #include "section_lock.h"

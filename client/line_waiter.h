@@ -12,7 +12,7 @@
 
 #include "quorsma/quorsma.h"
 
-namespace quorsma::tool {
+namespace qsc {
 
 class LineWaiter {
  public:
@@ -35,4 +35,4 @@ class LineWaiter {
   void* mapping_ = nullptr;
 };
 
-}  // namespace quorsma::tool
+}  // namespace qsc

@@ -1,6 +1,6 @@
 #include "line_waiter.h"
 
-#include "section_lock.h"
+#include "section.h"
 
 #include <atomic>
 #include <string>
@@ -15,7 +15,7 @@
 #include <unistd.h>
 #endif
 
-namespace quorsma::tool {
+namespace qsc {
 namespace {
 
 constexpr auto kPollInterval = std::chrono::milliseconds(1);
@@ -117,4 +117,4 @@ void LineWaiter::Wait(std::chrono::microseconds timeout) {
   std::this_thread::sleep_for(timeout < kPollInterval ? timeout : std::chrono::microseconds(kPollInterval));
 }
 
-}  // namespace quorsma::tool
+}  // namespace qsc
