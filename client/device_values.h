@@ -40,24 +40,12 @@
 
 namespace qsc {
 
-enum class ReadPath : uint8_t { kLibrary, kImage };
-enum class ValueFormat : uint8_t { kDec, kHex, kBin, kU16 };
+using ReadPath = quorsma::client::ReadPath;
+using ValueFormat = quorsma::client::ValueFormat;
+using DeviceValue = quorsma::client::DeviceValue;
 
 // Parses "dec", "hex", "bin" or "u16".
 bool ParseValueFormat(std::string_view text, ValueFormat* out);
-
-struct DeviceValue {
-  std::string operand;  // canonical text
-  bool ok = true;       // false: an index register pointed outside the area
-  int32_t value = 0;
-  int32_t width = 32;   // bits that make the value: 1, 4 x digits, 16 or 32
-  std::string comment;  // CP949 bytes; empty when none
-  bool timer = false;   // the fields below are set
-  int32_t timer_current = 0;
-  int32_t timer_set = 0;
-  bool timer_coil = false;
-  bool forced = false;  // set by the caller that knows the forces
-};
 
 // Reads an operand that CheckOperand accepted for Role::kMonitor (a constant
 // reads as its value).  `image` must be the mapped image.

@@ -248,6 +248,8 @@ bool CheckOperand(std::string_view text, Role role, Operand* out, std::string* e
       if (op.kind != Operand::Kind::kConstant || op.number < 1)
         return Fail(error, "the length of a bit shift is a constant K1 or more");
       break;
+    case Role::kAny:
+      break;
     case Role::kComment:
       if (!device || !FindKind(d)->has_comment)
         return Fail(error, "only SM, D, M, T, X, B, L, Y, R, W and S devices have comments");

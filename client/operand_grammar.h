@@ -26,18 +26,14 @@
 #include <string>
 #include <string_view>
 
+#include "quorsma/client.h"
+
 namespace qsc {
 
-struct Operand {
-  enum class Kind : uint8_t { kConstant, kDigits, kDevice };
-  Kind kind = Kind::kDevice;
-  std::string device;       // "X", "SM", ...; the bit device of a digit read
-  int64_t number = 0;       // device number, or the constant's value
-  int32_t bit = -1;         // -1: no bit suffix
-  int32_t index_register = -1;  // -1: no index suffix
-  int32_t digits = 0;       // digit read: groups of 4 relays
-  bool IsPlainDevice() const { return kind == Kind::kDevice && bit < 0 && index_register < 0; }
-};
+// The record types are the public ones of client.hpp, so that the library and
+// its C++ callers share one definition.
+using Operand = quorsma::client::Operand;
+using Role = quorsma::client::Role;
 
 // Parses `text` by the grammar above; on failure returns false and a reason.
 bool ParseOperand(std::string_view text, Operand* out, std::string* error);
@@ -55,24 +51,6 @@ bool IsBitDevice(std::string_view device);
 std::string OperandText(const Operand& op);
 // A plain device's text: "X1F", "D100".
 std::string DeviceText(std::string_view device, int64_t number);
-
-// What the operand is used for.
-enum class Role : uint8_t {
-  kValue,        // read as a value (contacts, comparisons, sources, set values)
-  kMulDivValue,  // a source of multiply and divide: K, M, D or Z
-  kWrite,        // written by device name (OUT, SET, RST, the set command)
-  kCell,         // written through its cell (destinations of add and subtract)
-  kMulDivCell,   // destination of multiply and divide: M, D or Z
-  kIncrement,    // INC and its pulse forms: D, W or Z
-  kDecrement,    // DECP: D or W
-  kTimer,        // a timer coil T<n>
-  kPulseRelay,   // the relay of PLS
-  kShiftStart,   // the first relay of BSFLP: M<n>
-  kShiftLength,  // the length of BSFLP: K<n>, n >= 1
-  kComment,      // a device with a comment area
-  kMonitor,      // read by the tool for display: kValue plus digit groups of any bit device
-  kStore,        // written by the tool's set command: kWrite plus digit groups of X Y M L B S
-};
 
 // Checks that `text` parses and suits `role`; on failure returns false and a
 // reason that can follow the operand in an error message.

@@ -25,35 +25,11 @@
 
 namespace qsc {
 
-inline constexpr int32_t kMaxRangeDevices = 10000;
+inline constexpr int32_t kMaxRangeDevices = QSC_MAX_RANGE_DEVICES;
 
-// A run of plain devices of one kind: device first..last, both included.
-struct DeviceRange {
-  std::string device;  // "X", "SM", "D", "T", ...
-  int32_t first = 0;
-  int32_t last = 0;
-  int32_t Count() const { return last - first + 1; }
-  bool Contains(std::string_view kind, int64_t number) const {
-    return kind == device && number >= first && number <= last;
-  }
-  bool operator==(const DeviceRange& other) const {
-    return device == other.device && first == other.first && last == other.last;
-  }
-};
-
-// One item of a list: a range (a plain device is a range of one), or an
-// operand that is not a plain device (a register bit, an indexed device, a
-// digit group).
-struct RangeItem {
-  enum class Kind : uint8_t { kRange, kOperand, kAll };
-  Kind kind = Kind::kRange;
-  DeviceRange range;  // kRange
-  Operand operand;    // kOperand
-};
-
-struct RangeOptions {
-  bool allow_all = false;  // accept the item "all"
-};
+using DeviceRange = quorsma::client::DeviceRange;
+using RangeItem = quorsma::client::RangeItem;
+using RangeOptions = quorsma::client::RangeOptions;
 
 // Parses one item; on failure returns false and a reason.
 bool ParseRangeItem(std::string_view text, const RangeOptions& options, RangeItem* out, std::string* error);

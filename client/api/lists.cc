@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "../permission.h"
-#include "conversions.h"
 #include "out_text.h"
 
 // A parsed list, with the start of each item's operands for lookups by index.
@@ -50,8 +49,8 @@ QSC_EXPORT int32_t QSC_CALL qsc_list_item_at(const qsc_list* list, size_t index,
   const RangeItem& item = list->items[index];
   *out = qsc_item{};
   out->kind = static_cast<int32_t>(item.kind);
-  if (item.kind == RangeItem::Kind::kRange) ToC(item.range, &out->range);
-  if (item.kind == RangeItem::Kind::kOperand) ToC(item.operand, &out->operand);
+  if (item.kind == RangeItem::Kind::kRange) out->range = item.range.ToC();
+  if (item.kind == RangeItem::Kind::kOperand) out->operand = item.operand.ToC();
   return QSC_OK;
 }
 

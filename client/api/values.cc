@@ -2,36 +2,13 @@
 #include <cstdio>
 
 #include "../device_values.h"
-#include "conversions.h"
 #include "out_text.h"
 
 namespace qsc {
 namespace {
 
-void ToC(const DeviceValue& v, qsc_value* out) {
-  *out = qsc_value{};
-  OutText(v.operand, out->operand, sizeof out->operand);
-  out->ok = v.ok;
-  out->value = v.value;
-  out->width = v.width;
-  out->timer = v.timer;
-  out->timer_current = v.timer_current;
-  out->timer_set = v.timer_set;
-  out->timer_coil = v.timer_coil;
-  OutText(v.comment, out->comment, sizeof out->comment);
-}
-
 DeviceValue FromC(const qsc_value& v, bool forced) {
-  DeviceValue out;
-  out.operand.assign(v.operand, strnlen(v.operand, sizeof v.operand));
-  out.ok = v.ok != 0;
-  out.value = v.value;
-  out.width = v.width;
-  out.timer = v.timer != 0;
-  out.timer_current = v.timer_current;
-  out.timer_set = v.timer_set;
-  out.timer_coil = v.timer_coil != 0;
-  out.comment.assign(v.comment, strnlen(v.comment, sizeof v.comment));
+  DeviceValue out = DeviceValue::From(v);
   out.forced = forced;
   return out;
 }
@@ -50,7 +27,7 @@ extern "C" {
 QSC_EXPORT void QSC_CALL qsc_read_operand(const MH_SHARED_STRUCTURE* image, const qsc_operand* op, int32_t path,
                                           qsc_value* out) {
   const ReadPath read = path == QSC_READ_LIBRARY ? ReadPath::kLibrary : ReadPath::kImage;
-  ToC(ReadDeviceValue(const_cast<MH_SHARED_STRUCTURE*>(image), FromC(*op), read), out);
+  *out = ReadDeviceValue(const_cast<MH_SHARED_STRUCTURE*>(image), Operand::From(*op), read).ToC();
 }
 
 QSC_EXPORT int32_t QSC_CALL qsc_read(const MH_SHARED_STRUCTURE* image, const char* text, size_t length, int32_t path,
@@ -61,7 +38,7 @@ QSC_EXPORT int32_t QSC_CALL qsc_read(const MH_SHARED_STRUCTURE* image, const cha
   if (!CheckOperand(In(text, length), Role::kMonitor, &op, &reason))
     return Refused(QSC_BAD_INPUT, reason, error, error_size);
   const ReadPath read = path == QSC_READ_LIBRARY ? ReadPath::kLibrary : ReadPath::kImage;
-  ToC(ReadDeviceValue(const_cast<MH_SHARED_STRUCTURE*>(image), op, read), out);
+  *out = ReadDeviceValue(const_cast<MH_SHARED_STRUCTURE*>(image), op, read).ToC();
   return QSC_OK;
 }
 

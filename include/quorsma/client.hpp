@@ -30,27 +30,7 @@ std::string Text(Give give) {
 inline std::string Field(const char* field, std::size_t size) { return std::string(field, strnlen(field, size)); }
 }  // namespace detail
 
-inline constexpr int32_t kMaxRangeDevices = QSC_MAX_RANGE_DEVICES;
-inline constexpr std::size_t kCommentMaxBytes = QSC_COMMENT_MAX_BYTES;
-
-// ---- Device kinds and operands -------------------------------------------
-
-inline const qsc_device_kind* FindKind(std::string_view name) { return qsc_device_kind_find(name.data(), name.size()); }
-// Element count of a device's area (0 for an unknown device).
-inline int32_t AreaCount(std::string_view device) {
-  const qsc_device_kind* kind = FindKind(device);
-  return kind != nullptr ? kind->count : 0;
-}
-// True for X Y B W, whose numbers are hexadecimal.
-inline bool IsHexDevice(std::string_view device) {
-  const qsc_device_kind* kind = FindKind(device);
-  return kind != nullptr && kind->radix == 16;
-}
-// True for the bit devices X Y M L B S SM (and T, whose value is its contact).
-inline bool IsBitDevice(std::string_view device) {
-  const qsc_device_kind* kind = FindKind(device);
-  return kind != nullptr && kind->is_bit != 0;
-}
+// ---- Record types, shared with the library's own code ----------------------
 
 enum class Role : int32_t {
   kValue = QSC_ROLE_VALUE,
@@ -102,6 +82,112 @@ struct Operand {
   }
 };
 
+// A run of plain devices of one kind: device first..last, both included.
+struct DeviceRange {
+  std::string device;
+  int32_t first = 0;
+  int32_t last = 0;
+  int32_t Count() const { return last - first + 1; }
+  bool Contains(std::string_view kind, int64_t number) const {
+    return kind == device && number >= first && number <= last;
+  }
+  bool operator==(const DeviceRange& other) const {
+    return device == other.device && first == other.first && last == other.last;
+  }
+  static DeviceRange From(const qsc_range& c) { return {detail::Field(c.device, sizeof c.device), c.first, c.last}; }
+  qsc_range ToC() const {
+    qsc_range c{};
+    std::strncpy(c.device, device.c_str(), sizeof c.device - 1);
+    c.first = first;
+    c.last = last;
+    return c;
+  }
+};
+
+struct RangeItem {
+  enum class Kind : int32_t { kRange = QSC_ITEM_RANGE, kOperand = QSC_ITEM_OPERAND, kAll = QSC_ITEM_ALL };
+  Kind kind = Kind::kRange;
+  DeviceRange range;  // kRange
+  Operand operand;    // kOperand
+};
+
+struct RangeOptions {
+  bool allow_all = false;  // accept the item "all"
+};
+
+enum class ReadPath : int32_t { kLibrary = QSC_READ_LIBRARY, kImage = QSC_READ_IMAGE };
+enum class ValueFormat : int32_t {
+  kDec = QSC_FORMAT_DEC,
+  kHex = QSC_FORMAT_HEX,
+  kBin = QSC_FORMAT_BIN,
+  kU16 = QSC_FORMAT_U16
+};
+
+struct DeviceValue {
+  std::string operand;  // canonical text
+  bool ok = true;       // false: an index register pointed outside the area
+  int32_t value = 0;
+  int32_t width = 32;   // bits that make the value: 1, 4 x digits, 16 or 32
+  std::string comment;  // CP949 bytes; empty when none
+  bool timer = false;   // the fields below are set
+  int32_t timer_current = 0;
+  int32_t timer_set = 0;
+  bool timer_coil = false;
+  bool forced = false;  // set by the caller that knows the forces
+
+  static DeviceValue From(const qsc_value& c) {
+    DeviceValue v;
+    v.operand = detail::Field(c.operand, sizeof c.operand);
+    v.ok = c.ok != 0;
+    v.value = c.value;
+    v.width = c.width;
+    v.comment = detail::Field(c.comment, sizeof c.comment);
+    v.timer = c.timer != 0;
+    v.timer_current = c.timer_current;
+    v.timer_set = c.timer_set;
+    v.timer_coil = c.timer_coil != 0;
+    return v;
+  }
+  qsc_value ToC() const {
+    qsc_value c{};
+    std::strncpy(c.operand, operand.c_str(), sizeof c.operand - 1);
+    c.ok = ok;
+    c.value = value;
+    c.width = width;
+    std::strncpy(c.comment, comment.c_str(), sizeof c.comment - 1);
+    c.timer = timer;
+    c.timer_current = timer_current;
+    c.timer_set = timer_set;
+    c.timer_coil = timer_coil;
+    return c;
+  }
+};
+
+#if !defined(QSC_BUILDING)
+// ---- Functions over the C API -----------------------------------------------
+
+inline constexpr int32_t kMaxRangeDevices = QSC_MAX_RANGE_DEVICES;
+inline constexpr std::size_t kCommentMaxBytes = QSC_COMMENT_MAX_BYTES;
+
+// ---- Device kinds and operands -------------------------------------------
+
+inline const qsc_device_kind* FindKind(std::string_view name) { return qsc_device_kind_find(name.data(), name.size()); }
+// Element count of a device's area (0 for an unknown device).
+inline int32_t AreaCount(std::string_view device) {
+  const qsc_device_kind* kind = FindKind(device);
+  return kind != nullptr ? kind->count : 0;
+}
+// True for X Y B W, whose numbers are hexadecimal.
+inline bool IsHexDevice(std::string_view device) {
+  const qsc_device_kind* kind = FindKind(device);
+  return kind != nullptr && kind->radix == 16;
+}
+// True for the bit devices X Y M L B S SM (and T, whose value is its contact).
+inline bool IsBitDevice(std::string_view device) {
+  const qsc_device_kind* kind = FindKind(device);
+  return kind != nullptr && kind->is_bit != 0;
+}
+
 // Checks that `text` parses and suits `role`; on failure false and a reason
 // that can follow the operand in an error message.
 inline bool CheckOperand(std::string_view text, Role role, Operand* out, std::string* error) {
@@ -131,21 +217,6 @@ inline std::string DeviceText(std::string_view device, int64_t number) {
 
 // ---- Ranges and lists ----------------------------------------------------
 
-// A run of plain devices of one kind: device first..last, both included.
-struct DeviceRange {
-  std::string device;
-  int32_t first = 0;
-  int32_t last = 0;
-  int32_t Count() const { return last - first + 1; }
-  bool Contains(std::string_view kind, int64_t number) const {
-    return kind == device && number >= first && number <= last;
-  }
-  bool operator==(const DeviceRange& other) const {
-    return device == other.device && first == other.first && last == other.last;
-  }
-  static DeviceRange From(const qsc_range& c) { return {detail::Field(c.device, sizeof c.device), c.first, c.last}; }
-};
-
 // The cells an operand touches (a digit group 4 x digits), an index register
 // resolved with `z_value`.
 inline DeviceRange CellsOf(const Operand& op, int32_t z_value = 0) {
@@ -154,17 +225,6 @@ inline DeviceRange CellsOf(const Operand& op, int32_t z_value = 0) {
   qsc_operand_cells(&c, z_value, &range);
   return DeviceRange::From(range);
 }
-
-struct RangeItem {
-  enum class Kind : int32_t { kRange = QSC_ITEM_RANGE, kOperand = QSC_ITEM_OPERAND, kAll = QSC_ITEM_ALL };
-  Kind kind = Kind::kRange;
-  DeviceRange range;  // kRange
-  Operand operand;    // kOperand
-};
-
-struct RangeOptions {
-  bool allow_all = false;  // accept the item "all"
-};
 
 // A parsed list, owned.
 class DeviceList {
@@ -304,60 +364,12 @@ inline bool ParseWideValueText(std::string_view text, int64_t* value) {
 
 // ---- Reading and formatting ---------------------------------------------
 
-enum class ReadPath : int32_t { kLibrary = QSC_READ_LIBRARY, kImage = QSC_READ_IMAGE };
-enum class ValueFormat : int32_t {
-  kDec = QSC_FORMAT_DEC,
-  kHex = QSC_FORMAT_HEX,
-  kBin = QSC_FORMAT_BIN,
-  kU16 = QSC_FORMAT_U16
-};
-
 inline bool ParseValueFormat(std::string_view text, ValueFormat* out) {
   const int32_t format = qsc_format_parse(text.data(), text.size());
   if (format < 0) return false;
   *out = static_cast<ValueFormat>(format);
   return true;
 }
-
-struct DeviceValue {
-  std::string operand;  // canonical text
-  bool ok = true;       // false: an index register pointed outside the area
-  int32_t value = 0;
-  int32_t width = 32;   // bits that make the value: 1, 4 x digits, 16 or 32
-  std::string comment;  // CP949 bytes; empty when none
-  bool timer = false;   // the fields below are set
-  int32_t timer_current = 0;
-  int32_t timer_set = 0;
-  bool timer_coil = false;
-  bool forced = false;  // set by the caller that knows the forces
-
-  static DeviceValue From(const qsc_value& c) {
-    DeviceValue v;
-    v.operand = detail::Field(c.operand, sizeof c.operand);
-    v.ok = c.ok != 0;
-    v.value = c.value;
-    v.width = c.width;
-    v.comment = detail::Field(c.comment, sizeof c.comment);
-    v.timer = c.timer != 0;
-    v.timer_current = c.timer_current;
-    v.timer_set = c.timer_set;
-    v.timer_coil = c.timer_coil != 0;
-    return v;
-  }
-  qsc_value ToC() const {
-    qsc_value c{};
-    std::strncpy(c.operand, operand.c_str(), sizeof c.operand - 1);
-    c.ok = ok;
-    c.value = value;
-    c.width = width;
-    std::strncpy(c.comment, comment.c_str(), sizeof c.comment - 1);
-    c.timer = timer;
-    c.timer_current = timer_current;
-    c.timer_set = timer_set;
-    c.timer_coil = timer_coil;
-    return c;
-  }
-};
 
 // Reads an operand CheckOperand accepted for Role::kMonitor.
 inline DeviceValue ReadDeviceValue(const MH_SHARED_STRUCTURE* image, const Operand& op, ReadPath path) {
@@ -504,5 +516,7 @@ class LineWaiter {
 inline std::string SectionName() {
   return detail::Text([](char* out, std::size_t size) { return qsc_section_name(out, size); });
 }
+
+#endif  // !QSC_BUILDING
 
 }  // namespace quorsma::client
