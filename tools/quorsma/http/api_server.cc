@@ -1,95 +1,333 @@
 #include "api_server.h"
 
-#include <httplib.h>
+#include <microhttpd.h>
+#include <unistd.h>
 
-#include <nlohmann/json.hpp>
-
-#include <string_view>
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <thread>
 #include <vector>
 
-#include "comment_failure.h"
-#include "client_names.h"
-#include "device_requests.h"
 #include "event_stream.h"
-#include "library_messages.h"
-#include "plural.h"
+#include "request_head.h"
 #include "server_limits.h"
-#include "text_encoding.h"
-#include "token.h"
 
 namespace quorsma::tool::http {
 
-extern const std::string_view kServePage;
+using Clock = std::chrono::steady_clock;
 
 namespace {
 
-using nlohmann::json;
-
-constexpr char kJson[] = "application/json; charset=utf-8";
 // Lines of the value-change log a new event stream starts with.
 constexpr std::size_t kLogBacklog = 100;
+// The size of the pieces the library asks an event stream for.
+constexpr std::size_t kStreamBlockBytes = 16 * 1024;
 
-// Texts from a request may hold any bytes; JSON output replaces what is not
-// UTF-8 rather than failing.
-std::string Dump(const json& value) { return value.dump(-1, ' ', false, json::error_handler_t::replace); }
+// What a request holds from its request line to its answer.
+struct Request {
+  explicit Request(std::string raw_target) : target(std::move(raw_target)) {}
+  std::string target;  // as sent
+  bool examined = false;
+  std::optional<Answer> answer;  // decided from the head
+  bool stream = false;           // an event stream to open
+  enum class Write { kNone, kDevices, kComments } write = Write::kNone;
+  std::size_t limit = kMaxBodyBytes;
+  bool form = false;  // sent as form data
+  std::size_t received = 0;
+  std::string body;   // while within the limit
+};
 
-void Reply(httplib::Response& res, int status, const json& body) {
-  res.status = status;
-  res.set_content(Dump(body), kJson);
+// One event stream's state, read by the library through its content reader.
+struct Stream {
+  Stream(ApiServer* s, MHD_Connection* c, EventStream e) : server(s), connection(c), events(std::move(e)) {}
+  ApiServer* server;
+  MHD_Connection* connection;
+  EventStream events;
+  bool started = false;
+  Clock::time_point next, last_sent;
+  std::string pending;  // a piece not yet taken in full
+  std::size_t sent = 0;
+  Clock::time_point pending_since;
+};
+
+// One answer's text, freed with the answer.
+struct HeldAnswer {
+  std::string body;
+  std::atomic<std::size_t>* held;
+};
+
+bool IsKnownMethod(std::string_view method) {
+  for (const char* known : {"GET", "HEAD", "POST", "PUT", "DELETE", "CONNECT", "OPTIONS", "TRACE", "PATCH"})
+    if (method == known) return true;
+  return false;
 }
 
-void Refuse(httplib::Response& res, int status, const std::string& reason) { Reply(res, status, {{"error", reason}}); }
-
-std::string StatusReason(int status) {
-  switch (status) {
-    case 400: return "bad request";
-    case 403: return "forbidden";
-    case 404: return "no such resource";
-    case 405: return "method not allowed";
-    case 413: return "the request body is larger than " + std::to_string(kMaxBodyBytes) + " bytes";
-    case 414: return "the request target is longer than " + std::to_string(kMaxTargetBytes) + " bytes";
-    case 503: return "the server is busy";
-    default: return "the request failed";
-  }
+// The Content-Length of a request (which the library has checked to be a
+// number), or 0.
+unsigned long long AnnouncedLength(const HeaderLines& lines) {
+  return std::strtoull(std::string(HeaderValue(lines, "Content-Length")).c_str(), nullptr, 10);
 }
 
-std::string JoinArray(const std::vector<std::string>& objects) {
-  std::string out = "[";
-  for (const std::string& object : objects) {
-    if (out.size() > 1) out += ',';
-    out += object;
-  }
-  return out + ']';
+std::string BodyLimitReason(bool form) {
+  // Form data (curl's default type for -d) is taken up to a smaller size.
+  if (form) return "a body sent as form data is taken up to 8192 bytes; send it as application/json";
+  return StatusReason(413);
 }
 
 }  // namespace
 
+// The callbacks of the library, with access to the server.
+struct ServerGlue {
+  static ConnectionGuard::Entry* EntryOf(MHD_Connection* c) {
+    const MHD_ConnectionInfo* info = MHD_get_connection_info(c, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+    return info == nullptr ? nullptr : static_cast<ConnectionGuard::Entry*>(info->socket_context);
+  }
+
+  static MHD_Result Accept(void* cls, const sockaddr* address, socklen_t) {
+    auto* server = static_cast<ApiServer*>(cls);
+    return server->guard_.Admit(AddressKey(address), Clock::now()) ? MHD_YES : MHD_NO;
+  }
+
+  static void Connection(void* cls, MHD_Connection* c, void** socket_context, MHD_ConnectionNotificationCode code) {
+    auto* server = static_cast<ApiServer*>(cls);
+    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+      const MHD_ConnectionInfo* fd = MHD_get_connection_info(c, MHD_CONNECTION_INFO_CONNECTION_FD);
+      const MHD_ConnectionInfo* peer = MHD_get_connection_info(c, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+      *socket_context = server->guard_.Opened(fd->connect_fd, AddressKey(peer->client_addr), Clock::now());
+    } else if (*socket_context != nullptr) {
+      server->guard_.Closed(static_cast<ConnectionGuard::Entry*>(*socket_context));
+      *socket_context = nullptr;
+    }
+  }
+
+  static void* RequestLine(void*, const char* uri, MHD_Connection*) { return new Request(uri); }
+
+  static void Completed(void* cls, MHD_Connection* c, void** request, MHD_RequestTerminationCode) {
+    delete static_cast<Request*>(*request);
+    *request = nullptr;
+    // The connection waits for its next request, within the deadline again.
+    if (ConnectionGuard::Entry* entry = EntryOf(c))
+      static_cast<ApiServer*>(cls)->guard_.Enter(entry, ConnectionGuard::Phase::kWaiting, Clock::now());
+  }
+
+  static MHD_Result AddHeaderLine(void* cls, MHD_ValueKind, const char* key, size_t key_size, const char* value,
+                                  size_t value_size) {
+    static_cast<HeaderLines*>(cls)->emplace_back(std::string_view(key, key_size), std::string_view(value, value_size));
+    return MHD_YES;
+  }
+
+  static void FreeAnswer(void* cls) {
+    auto* answer = static_cast<HeldAnswer*>(cls);
+    answer->held->fetch_sub(answer->body.size());
+    delete answer;
+  }
+
+  static void AddCommonHeaders(MHD_Response* response, const char* type) {
+    MHD_add_response_header(response, "Content-Type", type);
+    MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
+    MHD_add_response_header(response, "Cache-Control", "no-store");
+    MHD_add_response_header(response, "Referrer-Policy", "no-referrer");
+  }
+
+  // Sends `answer`; `close` ends the connection after it.
+  static MHD_Result Queue(ApiServer* server, MHD_Connection* c, Answer answer, bool close = false) {
+    // Answers waiting to be taken are bounded together.
+    const std::size_t size = answer.body.size();
+    if (server->answer_bytes_.fetch_add(size) + size > kMaxAnswerBytesHeld) {
+      server->answer_bytes_.fetch_sub(size);
+      answer = Refuse(503, "the server is busy: answers of more than " + std::to_string(kMaxAnswerBytesHeld) +
+                               " bytes wait to be taken");
+      server->answer_bytes_.fetch_add(answer.body.size());
+    }
+    auto* held = new HeldAnswer{std::move(answer.body), &server->answer_bytes_};
+    MHD_Response* response = MHD_create_response_from_buffer_with_free_callback_cls(
+        held->body.size(), held->body.data(), &FreeAnswer, held);
+    if (response == nullptr) {
+      FreeAnswer(held);
+      return MHD_NO;
+    }
+    AddCommonHeaders(response, answer.type);
+    if (answer.page) {
+      MHD_add_response_header(response, "Content-Security-Policy",
+                              "default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; "
+                              "connect-src 'self'; img-src data:; base-uri 'none'; form-action 'none'; "
+                              "frame-ancestors 'none'");
+      MHD_add_response_header(response, "X-Frame-Options", "DENY");
+    }
+    if (close) MHD_add_response_header(response, "Connection", "close");
+    const MHD_Result queued = MHD_queue_response(c, static_cast<unsigned>(answer.status), response);
+    MHD_destroy_response(response);
+    if (ConnectionGuard::Entry* entry = EntryOf(c))
+      server->guard_.Enter(entry, ConnectionGuard::Phase::kAnswering, Clock::now());
+    return queued;
+  }
+
+  static MHD_Result OpenStream(ApiServer* server, MHD_Connection* c, const Request* request, bool head) {
+    std::vector<Operand> list;
+    const std::string operands = QueryParameter(SplitTarget(request->target).query, "operands");
+    if (auto refusal = server->handlers_.WatchList(operands, &list)) return Queue(server, c, *refusal);
+    if (head) return Queue(server, c, Answer{200, "", "text/event-stream"});
+    if (server->streams_.fetch_add(1) >= kMaxEventStreams) {
+      server->streams_.fetch_sub(1);
+      return Queue(server, c,
+                   Refuse(503, "at most " + std::to_string(kMaxEventStreams) + " event streams are served at once"));
+    }
+    auto* stream = new Stream(server, c,
+                              EventStream(server->image_, std::move(list),
+                                          server->config_.collect ? server->feed_ : nullptr));
+    MHD_Response* response =
+        MHD_create_response_from_callback(MHD_SIZE_UNKNOWN, kStreamBlockBytes, &ReadStream, stream, &FreeStream);
+    if (response == nullptr) {
+      FreeStream(stream);
+      return MHD_NO;
+    }
+    // Event streams are UTF-8 by definition.
+    AddCommonHeaders(response, "text/event-stream");
+    const MHD_Result queued = MHD_queue_response(c, 200, response);
+    MHD_destroy_response(response);
+    if (ConnectionGuard::Entry* entry = EntryOf(c))
+      server->guard_.Enter(entry, ConnectionGuard::Phase::kStreaming, Clock::now());
+    return queued;
+  }
+
+  static void FreeStream(void* cls) {
+    auto* stream = static_cast<Stream*>(cls);
+    stream->server->streams_.fetch_sub(1);
+    delete stream;
+  }
+
+  // The library asks for the next bytes of a stream: the rest of the piece
+  // being sent, or the next piece when its step has come; else the stream
+  // sleeps until its step.
+  static ssize_t ReadStream(void* cls, uint64_t, char* buffer, size_t max) {
+    auto* s = static_cast<Stream*>(cls);
+    const Clock::time_point now = Clock::now();
+    if (s->sent == s->pending.size()) {
+      s->pending.clear();
+      s->sent = 0;
+      if (!s->started) {
+        s->started = true;
+        s->next = now + s->server->config_.interval;
+        s->pending = "retry: 2000\n\n" + s->events.Start(kLogBacklog);
+      } else if (now >= s->next) {
+        // Steps keep their rhythm; a stream that fell behind skips ahead.
+        s->next += s->server->config_.interval;
+        if (s->next < now) s->next = now + s->server->config_.interval;
+        s->pending = s->events.Next();
+        if (s->pending.empty() && now - s->last_sent >= kKeepAlive) s->pending = ": keep-alive\n\n";
+      }
+      if (s->pending.empty())
+        return s->server->waker_.Suspend(s->connection, s->next) ? 0 : MHD_CONTENT_READER_END_OF_STREAM;
+      s->last_sent = now;
+      s->pending_since = now;
+    } else if (now - s->pending_since > kAnswerDeadline) {
+      return MHD_CONTENT_READER_END_WITH_ERROR;  // a client that trickles
+    }
+    const std::size_t n = std::min(max, s->pending.size() - s->sent);
+    std::memcpy(buffer, s->pending.data() + s->sent, n);
+    s->sent += n;
+    return static_cast<ssize_t>(n);
+  }
+
+  // The request's head is in: every check that needs no body.  Reads are
+  // answered; a write that may go on returns nothing, to take its body.
+  static std::optional<Answer> Examine(ApiServer* server, std::string_view method, Request* request,
+                                       const HeaderLines& lines) {
+    if (request->target.size() > kMaxTargetBytes) return Refuse(414, StatusReason(414));
+    if (auto refusal = CheckHeaderLines(lines)) return Refuse(refusal->status, refusal->reason);
+    if (server->config_.check_host && !IsLoopbackHostHeader(HeaderValue(lines, "Host")))
+      return Refuse(403, "this server answers requests addressed to a loopback name only (127.0.0.1, localhost, [::1])");
+    if (!IsKnownMethod(method)) return Refuse(400, StatusReason(400));
+    const Target target = SplitTarget(request->target);
+    const std::string& path = target.path;
+    if (method == "GET" || method == "HEAD") {
+      if (path == "/") return server->handlers_.Page();
+      if (path == "/api/info") return server->handlers_.Info();
+      if (path == "/api/devices") return server->handlers_.Devices(QueryParameter(target.query, "operands"));
+      if (path == "/api/comments") return server->handlers_.Comments(QueryParameter(target.query, "operands"));
+      if (path == "/api/events") {
+        request->stream = true;
+        return std::nullopt;
+      }
+    } else if (method == "POST" && path == "/api/devices") {
+      request->write = Request::Write::kDevices;
+    } else if (method == "PUT" && path == "/api/comments") {
+      request->write = Request::Write::kComments;
+    }
+    if (request->write == Request::Write::kNone) return Refuse(404, StatusReason(404));
+    request->form = HeaderValue(lines, "Content-Type").rfind("application/x-www-form-urlencoded", 0) == 0;
+    request->limit = request->form ? kMaxFormBodyBytes : kMaxBodyBytes;
+    if (AnnouncedLength(lines) > request->limit) {
+      // A client that waits for leave to send its body is refused at once.
+      // One that sends it anyway has it read to its end (within the request
+      // deadline) without any of it being kept, so that it can read the
+      // refusal, which comes at the end.
+      if (EqualsIgnoringCase(HeaderValue(lines, "Expect"), "100-continue"))
+        return Refuse(413, BodyLimitReason(request->form));
+      return std::nullopt;
+    }
+    // A write that is not allowed is refused before any of its body is read.
+    if (auto refusal = server->handlers_.Authorize(HeaderValue(lines, "Authorization"))) return refusal;
+    return std::nullopt;
+  }
+
+  static MHD_Result Handle(void* cls, MHD_Connection* c, const char*, const char* method, const char*,
+                           const char* upload, size_t* upload_size, void** context) {
+    auto* server = static_cast<ApiServer*>(cls);
+    auto* request = static_cast<Request*>(*context);
+    if (request == nullptr) return MHD_NO;
+    if (!request->examined) {
+      request->examined = true;
+      HeaderLines lines;
+      MHD_get_connection_values_n(c, MHD_HEADER_KIND, &AddHeaderLine, &lines);
+      request->answer = Examine(server, method, request, lines);
+      // A refusal, and the answer to a request that is not a write but
+      // announces a body, are sent now: the library then closes the
+      // connection after the answer, without reading any body (nor taking a
+      // request after it, whose start an ambiguous head leaves unclear).
+      // Other answers wait for the request's end, so that the connection may
+      // stay open for the next one.
+      const bool body = !HeaderValue(lines, "Transfer-Encoding").empty() || AnnouncedLength(lines) > 0;
+      if (body && request->stream) return OpenStream(server, c, request, std::strcmp(method, "HEAD") == 0);
+      if (request->answer && (body || request->answer->status >= 400)) return Queue(server, c, *request->answer);
+      return MHD_YES;
+    }
+    if (*upload_size > 0) {
+      // Counted alike for chunked and plain bodies; past the limit nothing
+      // more is kept.
+      request->received += *upload_size;
+      if (request->received <= request->limit) {
+        request->body.append(upload, *upload_size);
+      } else if (!request->body.empty()) {
+        std::string().swap(request->body);
+      }
+      *upload_size = 0;
+      return MHD_YES;
+    }
+    if (request->answer) return Queue(server, c, *request->answer);
+    if (request->stream) return OpenStream(server, c, request, std::strcmp(method, "HEAD") == 0);
+    if (request->received > request->limit) return Queue(server, c, Refuse(413, BodyLimitReason(request->form)), true);
+    if (request->write == Request::Write::kDevices) return Queue(server, c, server->handlers_.WriteDevices(request->body));
+    return Queue(server, c, server->handlers_.WriteComments(request->body));
+  }
+};
+
 ApiServer::ApiServer(MH_SHARED_STRUCTURE* image, ServerConfig config, const LogFeed* feed)
-    : image_(image), config_(std::move(config)), feed_(feed), server_(std::make_unique<httplib::Server>()) {
-  server_->new_task_queue = [] { return new httplib::ThreadPool(kMaxEventStreams + kRequestThreads); };
-  // The HTTP library's default lets several sockets share a port
-  // (SO_REUSEPORT), so that a second server, or another user's program, would
-  // silently take part of the connections.  Only a quick restart is allowed.
-  server_->set_socket_options([](int sock) {
-    int yes = 1;
-    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-  });
-  server_->set_payload_max_length(kMaxBodyBytes);
-  server_->set_read_timeout(kReadTimeout);
-  server_->set_write_timeout(kWriteTimeout);
-  server_->set_keep_alive_timeout(2);
-  server_->set_default_headers({{"X-Content-Type-Options", "nosniff"},
-                                {"Cache-Control", "no-store"},
-                                {"Referrer-Policy", "no-referrer"}});
-  Route();
+    : image_(image),
+      config_(std::move(config)),
+      feed_(feed),
+      handlers_(image, config_),
+      guard_({kMaxConnectionsPerAddress, kMaxConnections, kRequestDeadline, kAnswerDeadline}) {}
+
+ApiServer::~ApiServer() {
+  if (listen_socket_ >= 0) close(listen_socket_);
 }
 
-ApiServer::~ApiServer() = default;
-
 int ApiServer::Bind(const ListenAddress& address, std::string* error) {
-  const int port = address.port == 0 ? server_->bind_to_any_port(address.host)
-                                     : (server_->bind_to_port(address.host, address.port) ? address.port : -1);
-  if (port <= 0) {
+  int port = 0;
+  listen_socket_ = OpenListenSocket(address, &port);
+  if (listen_socket_ < 0) {
     *error = "cannot listen on " + address.host + ":" + std::to_string(address.port) +
              " (the address is not this machine's, or the port is taken)";
     return -1;
@@ -97,7 +335,39 @@ int ApiServer::Bind(const ListenAddress& address, std::string* error) {
   return port;
 }
 
-bool ApiServer::Run() { return server_->listen_after_bind(); }
+bool ApiServer::Run() {
+  {
+    std::lock_guard<std::mutex> lock(stop_mutex_);
+    if (stopping_) return true;
+  }
+  MHD_Daemon* daemon = MHD_start_daemon(
+      MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME, 0, &ServerGlue::Accept, this,
+      &ServerGlue::Handle, this, MHD_OPTION_LISTEN_SOCKET, listen_socket_, MHD_OPTION_THREAD_POOL_SIZE,
+      static_cast<unsigned>(kServerThreads), MHD_OPTION_CONNECTION_LIMIT,
+      static_cast<unsigned>(kMaxConnections + kConnectionSlack), MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+      static_cast<unsigned>(kMaxConnectionsPerAddress + kConnectionSlack), MHD_OPTION_CONNECTION_MEMORY_LIMIT,
+      static_cast<size_t>(kConnectionMemoryBytes), MHD_OPTION_CONNECTION_TIMEOUT,
+      static_cast<unsigned>(kIdleTimeout.count()), MHD_OPTION_NOTIFY_CONNECTION, &ServerGlue::Connection, this,
+      MHD_OPTION_URI_LOG_CALLBACK, &ServerGlue::RequestLine, this, MHD_OPTION_NOTIFY_COMPLETED,
+      &ServerGlue::Completed, this, MHD_OPTION_END);
+  if (daemon == nullptr) return false;
+  listen_socket_ = -1;  // the library's now; it closes it
+  std::thread waker([this] { waker_.Run(); });
+  std::unique_lock<std::mutex> lock(stop_mutex_);
+  while (!stopping_) {
+    stop_signal_.wait_for(lock, kSweepInterval);
+    lock.unlock();
+    guard_.Sweep(Clock::now());
+    lock.lock();
+  }
+  lock.unlock();
+  // Every stream is resumed (and ends) before the library stops, which
+  // closes every connection.
+  waker_.Stop();
+  waker.join();
+  MHD_stop_daemon(daemon);
+  return true;
+}
 
 void ApiServer::Stop() {
   {
@@ -105,198 +375,6 @@ void ApiServer::Stop() {
     stopping_ = true;
   }
   stop_signal_.notify_all();
-  server_->stop();
-}
-
-bool ApiServer::WaitStop(std::chrono::steady_clock::time_point deadline) {
-  std::unique_lock<std::mutex> lock(stop_mutex_);
-  return stop_signal_.wait_until(lock, deadline, [this] { return stopping_; });
-}
-
-void ApiServer::Route() {
-  httplib::Server& s = *server_;
-
-  s.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
-    if (req.target.size() > kMaxTargetBytes) {
-      Refuse(res, 414, "the request target is longer than " + std::to_string(kMaxTargetBytes) + " bytes");
-      return httplib::Server::HandlerResponse::Handled;
-    }
-    if (config_.check_host && !IsLoopbackHostHeader(req.get_header_value("Host"))) {
-      Refuse(res, 403, "this server answers requests addressed to a loopback name only (127.0.0.1, localhost, [::1])");
-      return httplib::Server::HandlerResponse::Handled;
-    }
-    return httplib::Server::HandlerResponse::Unhandled;
-  });
-
-  s.set_error_handler(httplib::Server::HandlerWithResponse(
-      [](const httplib::Request& req, httplib::Response& res) {
-        if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
-        // The HTTP library takes form data (curl's default type for -d) up to
-        // 8,192 bytes only, whatever the limit of other bodies.
-        if (res.status == 413 &&
-            req.get_header_value("Content-Type").rfind("application/x-www-form-urlencoded", 0) == 0) {
-          Refuse(res, 413, "a body sent as form data is taken up to 8192 bytes; send it as application/json");
-        } else {
-          Refuse(res, res.status, StatusReason(res.status));
-        }
-        return httplib::Server::HandlerResponse::Handled;
-      }));
-
-  s.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
-    Refuse(res, 500, "the server failed to answer this request");
-  });
-
-  s.Get("/", [](const httplib::Request&, httplib::Response& res) {
-    res.set_header("Content-Security-Policy",
-                   "default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; "
-                   "connect-src 'self'; img-src data:; base-uri 'none'; form-action 'none'; frame-ancestors 'none'");
-    res.set_header("X-Frame-Options", "DENY");
-    res.set_content(kServePage.data(), kServePage.size(), "text/html; charset=utf-8");
-  });
-
-  s.Get("/api/info", [this](const httplib::Request&, httplib::Response& res) {
-    Reply(res, 200,
-          {{"section", config_.section},
-           {"configuration", config_.configuration},
-           {"version", QUORSMA_VERSION_TEXT},
-           {"log", {{"enable", image_->LogEnable != 0}, {"pending", image_->LogLinePending != 0},
-                    {"collecting", config_.collect}}},
-           {"interval_ms", config_.interval.count()},
-           {"writes", {{"allowed", config_.writes_allowed}, {"devices", config_.allowed_text}}},
-           {"limits", {{"target_bytes", kMaxTargetBytes}, {"body_bytes", kMaxBodyBytes},
-                       {"devices_per_request", kMaxRequestDevices}, {"event_streams", kMaxEventStreams}}}});
-  });
-
-  s.Get("/api/devices", [this](const httplib::Request& req, httplib::Response& res) {
-    std::vector<Operand> operands;
-    if (auto refusal = ParseWatchList(req.get_param_value("operands"), &operands))
-      return Refuse(res, refusal->status, refusal->reason);
-    std::vector<std::string> objects;
-    objects.reserve(operands.size());
-    for (const Operand& op : operands)
-      objects.push_back(ToJson(ReadDeviceValue(image_, op, ReadPath::kImage), ValueFormat::kDec));
-    res.set_content(JoinArray(objects), kJson);
-  });
-
-  s.Get("/api/comments", [this](const httplib::Request& req, httplib::Response& res) {
-    std::vector<Operand> operands;
-    if (auto refusal = ParseWatchList(req.get_param_value("operands"), &operands))
-      return Refuse(res, refusal->status, refusal->reason);
-    json list = json::array();
-    for (const Operand& op : operands) {
-      const DeviceRange cell = CellsOf(op);
-      list.push_back({{"operand", OperandText(op)},
-                      {"comment", Cp949ToUtf8(CommentOf(image_, cell.device, cell.first))}});
-    }
-    Reply(res, 200, list);
-  });
-
-  // Writes: refused unless allowed and the token matches; then every item is
-  // checked before the first is written.
-  auto authorize = [this](const httplib::Request& req, httplib::Response& res) {
-    if (!config_.writes_allowed) {
-      Refuse(res, 403, "writes are off on this server (quorsma serve --allow-write RANGES allows them)");
-      return false;
-    }
-    const std::string header = req.get_header_value("Authorization");
-    if (!TokensEqual(config_.token, BearerToken(header))) {
-      Refuse(res, 403, header.empty() ? "writes need the header Authorization: Bearer TOKEN"
-                                      : "the token does not match");
-      return false;
-    }
-    return true;
-  };
-  auto parse_body = [](const httplib::Request& req, httplib::Response& res, json* body) {
-    *body = json::parse(req.body, nullptr, false);
-    if (body->is_discarded()) {
-      Refuse(res, 400, "the body is not JSON (UTF-8)");
-      return false;
-    }
-    return true;
-  };
-
-  s.Post("/api/devices", [this, authorize, parse_body](const httplib::Request& req, httplib::Response& res) {
-    json body;
-    if (!authorize(req, res) || !parse_body(req, res, &body)) return;
-    std::lock_guard<std::mutex> lock(write_mutex_);
-    std::vector<qsc_write_target> plan;
-    if (auto refusal = PlanDeviceWrites(body, config_.allowed, image_, &plan))
-      return Refuse(res, refusal->status, refusal->reason);
-    std::vector<std::string> objects;
-    objects.reserve(plan.size());
-    for (const qsc_write_target& write : plan) {
-      const int64_t messages = LibraryMessageCount();
-      ApplyWrite(write);
-      if (LibraryMessageCount() != messages)
-        return Refuse(res, 500, "the library refused the write of " + std::string(write.operand) + " (" +
-                                    Counted(static_cast<int64_t>(objects.size()), "earlier item") + " written)");
-      objects.push_back(ToJson(ReadDeviceValue(image_, write.operand, ReadPath::kImage), ValueFormat::kDec));
-    }
-    res.set_content(JoinArray(objects), kJson);
-  });
-
-  s.Put("/api/comments", [this, authorize, parse_body](const httplib::Request& req, httplib::Response& res) {
-    json body;
-    if (!authorize(req, res) || !parse_body(req, res, &body)) return;
-    std::lock_guard<std::mutex> lock(write_mutex_);
-    std::vector<CommentWrite> plan;
-    if (auto refusal = PlanCommentWrites(body, config_.allowed, &plan))
-      return Refuse(res, refusal->status, refusal->reason);
-    json list = json::array();
-    for (const CommentWrite& write : plan) {
-      if (!smModifyMemoryComment(write.kind.c_str(), write.number, write.cp949.c_str()))
-        return Refuse(res, 500, CommentWriteFailure(image_) + " (the comment of " + write.operand + " stays in memory only; " +
-                                    Counted(static_cast<int64_t>(list.size()), "earlier item") + " set)");
-      list.push_back({{"operand", write.operand},
-                      {"comment", Cp949ToUtf8(CommentOf(image_, write.kind, write.number))}});
-    }
-    Reply(res, 200, list);
-  });
-
-  s.Get("/api/events", [this](const httplib::Request& req, httplib::Response& res) {
-    std::vector<Operand> operands;
-    if (auto refusal = ParseWatchList(req.get_param_value("operands"), &operands))
-      return Refuse(res, refusal->status, refusal->reason);
-    if (streams_.fetch_add(1) >= kMaxEventStreams) {
-      streams_.fetch_sub(1);
-      return Refuse(res, 503, "at most " + std::to_string(kMaxEventStreams) + " event streams are served at once");
-    }
-    struct State {
-      bool started = false;
-      std::chrono::steady_clock::time_point next, last_sent;
-    };
-    auto stream = std::make_shared<EventStream>(image_, std::move(operands), config_.collect ? feed_ : nullptr);
-    auto state = std::make_shared<State>();
-    // The type exactly as written: the HTTP library compresses any other text
-    // type when the client accepts it, and a compressed stream would hold the
-    // events back.  Event streams are UTF-8 by definition.
-    res.set_chunked_content_provider(
-        "text/event-stream",
-        [this, stream, state](size_t, httplib::DataSink& sink) {
-          auto now = std::chrono::steady_clock::now();
-          std::string chunk;
-          if (!state->started) {
-            state->started = true;
-            state->next = now + config_.interval;
-            chunk = "retry: 2000\n\n" + stream->Start(kLogBacklog);
-          } else {
-            if (WaitStop(state->next)) {
-              sink.done();
-              return true;
-            }
-            now = std::chrono::steady_clock::now();
-            // Steps keep their rhythm; a stream that fell behind skips ahead.
-            state->next += config_.interval;
-            if (state->next < now) state->next = now + config_.interval;
-            chunk = stream->Next();
-            if (chunk.empty() && now - state->last_sent >= kKeepAlive) chunk = ": keep-alive\n\n";
-          }
-          if (chunk.empty()) return true;
-          state->last_sent = now;
-          return sink.write(chunk.data(), chunk.size());
-        },
-        [this](bool) { streams_.fetch_sub(1); });
-  });
 }
 
 }  // namespace quorsma::tool::http

@@ -1,37 +1,24 @@
 // The HTTP server of `quorsma serve`: the page at / and the JSON API under
-// /api/ (see the README for the table).  Every request is answered by a
-// thread of its own pool; an event stream holds one thread while it is open.
+// /api/ (see the README for the table), on libmicrohttpd.  A few threads run
+// event loops over every connection, so a slow client holds no thread; each
+// connection is bounded in memory by the library and in time by the
+// deadlines of connection_guard.h.  Every bound is in server_limits.h.
 #pragma once
 
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
-#include <memory>
+#include <cstddef>
 #include <mutex>
 #include <string>
 
+#include "api_handlers.h"
+#include "connection_guard.h"
 #include "listen_address.h"
 #include "log_feed.h"
 #include "quorsma/quorsma.h"
-#include "client_names.h"
-
-namespace httplib {
-class Server;
-}
+#include "stream_waker.h"
 
 namespace quorsma::tool::http {
-
-struct ServerConfig {
-  std::string section;        // the section's name
-  std::string configuration;  // the configuration file the library reads
-  bool writes_allowed = false;
-  Permission allowed;         // the devices that writes may reach
-  std::string allowed_text;   // as given to --allow-write
-  std::string token;          // writes need it; empty: no writes
-  std::chrono::milliseconds interval{200};
-  bool collect = false;
-  bool check_host = true;     // answer only requests whose Host names a loopback address
-};
 
 class ApiServer {
  public:
@@ -43,20 +30,22 @@ class ApiServer {
   int Bind(const ListenAddress& address, std::string* error);
   // Serves until Stop; false when serving failed.
   bool Run();
-  // Ends Run: open event streams end at their next step.  Safe from any thread.
+  // Ends Run within a moment, whatever the clients do: open event streams
+  // end, every connection is closed.  Safe from any thread.
   void Stop();
 
  private:
-  void Route();
-  // Waits until `deadline` or Stop; true when stopped.
-  bool WaitStop(std::chrono::steady_clock::time_point deadline);
+  friend struct ServerGlue;
 
   MH_SHARED_STRUCTURE* image_;
   const ServerConfig config_;
   const LogFeed* feed_;
-  std::unique_ptr<httplib::Server> server_;
+  ApiHandlers handlers_;
+  ConnectionGuard guard_;
+  StreamWaker waker_;
+  int listen_socket_ = -1;  // until handed to the library
   std::atomic<int> streams_{0};
-  std::mutex write_mutex_;  // one write request at a time
+  std::atomic<std::size_t> answer_bytes_{0};  // held by answers not yet taken
   std::mutex stop_mutex_;
   std::condition_variable stop_signal_;
   bool stopping_ = false;

@@ -1,8 +1,12 @@
 #include "listen_address.h"
 
 #include <arpa/inet.h>
+#include <netdb.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <string>
 
 namespace quorsma::tool::http {
 namespace {
@@ -88,6 +92,36 @@ bool IsLoopbackHostHeader(std::string_view header) {
   int ignored = 0;
   if (!port.empty() && !ParsePort(port, &ignored)) return false;
   return IsLoopbackHost(host);
+}
+
+int OpenListenSocket(const ListenAddress& address, int* port) {
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(address.host.c_str(), std::to_string(address.port).c_str(), &hints, &found) != 0) return -1;
+  int sock = -1;
+  for (const addrinfo* at = found; at != nullptr && sock < 0; at = at->ai_next) {
+    sock = socket(at->ai_family, at->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, at->ai_protocol);
+    if (sock < 0) continue;
+    // A quick restart may bind while connections of the previous server
+    // linger; sharing the port (SO_REUSEPORT) is never allowed.
+    const int yes = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    if (bind(sock, at->ai_addr, at->ai_addrlen) != 0 || listen(sock, SOMAXCONN) != 0) {
+      close(sock);
+      sock = -1;
+    }
+  }
+  freeaddrinfo(found);
+  if (sock < 0) return -1;
+  sockaddr_storage bound{};
+  socklen_t length = sizeof bound;
+  getsockname(sock, reinterpret_cast<sockaddr*>(&bound), &length);
+  *port = ntohs(bound.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(&bound)->sin6_port
+                                            : reinterpret_cast<sockaddr_in*>(&bound)->sin_port);
+  return sock;
 }
 
 }  // namespace quorsma::tool::http

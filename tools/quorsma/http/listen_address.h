@@ -24,4 +24,10 @@ bool IsLoopbackHost(std::string_view host);
 // 127.0.0.1.
 bool IsLoopbackHostHeader(std::string_view header);
 
+// A listening TCP socket on `address` (a name is resolved, and its first
+// address that can be bound is taken), non-blocking, without SO_REUSEPORT (so
+// that no other program can share the port).  The socket, with its port in
+// *port, or -1.
+int OpenListenSocket(const ListenAddress& address, int* port);
+
 }  // namespace quorsma::tool::http

@@ -1,5 +1,7 @@
 // The bounds the server keeps, stated once: the README and the refusals
-// quote them.
+// quote them.  Whatever a client sends, it makes the server hold at most one
+// connection's memory (kConnectionMemoryBytes) plus its body (kMaxBodyBytes)
+// or its answer, for at most a deadline.
 #pragma once
 
 #include <chrono>
@@ -9,18 +11,56 @@ namespace quorsma::tool::http {
 
 // Path and query of a request; longer ones get 414.
 inline constexpr std::size_t kMaxTargetBytes = 8000;
-// Request bodies; larger ones get 413.
+// Header lines of a request, and their bytes (names and values with their
+// separators, without the request line); more get 431.
+inline constexpr std::size_t kMaxHeaderLines = 100;
+inline constexpr std::size_t kMaxHeaderBytes = 16 * 1024;
+// What the HTTP library keeps for one connection: its request line and
+// headers (read into it), and its send buffer.  A request head that does not
+// fit is refused by the library itself (431, or 414 when the request line
+// alone does not fit) with a short HTML page, before it is read further.
+inline constexpr std::size_t kConnectionMemoryBytes = 48 * 1024;
+static_assert(kConnectionMemoryBytes >= kMaxTargetBytes + kMaxHeaderBytes + 16 * 1024,
+              "a request within the limits above must fit in a connection's memory");
+// Request bodies, counted as received whether sent with a Content-Length or
+// in chunks; larger ones get 413.  A Content-Length above the limit is
+// refused before any of the body is read; a chunked body that passes it is
+// read to its end without being kept, then refused.
 inline constexpr std::size_t kMaxBodyBytes = 1 << 20;
+// Bodies sent as form data (curl's default for -d) are taken up to this.
+inline constexpr std::size_t kMaxFormBodyBytes = 8192;
 // Devices one request may name (watch lists, writes, comments).
 inline constexpr std::size_t kMaxRequestDevices = 10000;
 // Event streams open at once; one more gets 503.
 inline constexpr int kMaxEventStreams = 64;
-// Connections served at once beside the event streams.
-inline constexpr int kRequestThreads = 16;
-// A client that takes longer than this to send its request or to accept a
-// write is dropped, so that it holds a thread no longer.
-inline constexpr std::chrono::seconds kReadTimeout{5};
-inline constexpr std::chrono::seconds kWriteTimeout{5};
+// Connections open at once, in all and from one address.  A new connection
+// beyond either makes room by closing the oldest connection (of that
+// address, or of any) that is waiting for its request; when none is waiting
+// (every one is being answered or streaming), the new one is closed.  One
+// address may hold every event stream and as many requests again.
+inline constexpr int kMaxConnections = 256;
+inline constexpr int kMaxConnectionsPerAddress = 2 * kMaxEventStreams;
+// The library's own limits stand behind these, a little higher, for the
+// connections already closed and not yet cleaned up.
+inline constexpr int kConnectionSlack = 64;
+// Threads that run the server's event loops; a slow client holds none.
+inline constexpr int kServerThreads = 4;
+// A connection must bring its whole request (line, headers and body) within
+// this from when it opened or its previous answer was taken; else it is
+// closed, without answer.  This, not a time per byte, is what ends a client
+// that trickles.
+inline constexpr std::chrono::seconds kRequestDeadline{5};
+// An answer (other than an event stream) must be taken in full within this;
+// a piece of an event stream likewise.
+inline constexpr std::chrono::seconds kAnswerDeadline{10};
+// A connection that makes no progress at all for this long is closed (this
+// also ends an event stream whose client stopped reading).
+inline constexpr std::chrono::seconds kIdleTimeout{5};
+// How often the deadlines are looked at.
+inline constexpr std::chrono::milliseconds kSweepInterval{100};
+// Answers waiting to be taken, all connections together; a request whose
+// answer would pass this gets 503.
+inline constexpr std::size_t kMaxAnswerBytesHeld = 64u << 20;
 // An event stream with nothing to say sends a comment line this often, so
 // that a client that went away is noticed.
 inline constexpr std::chrono::seconds kKeepAlive{15};
