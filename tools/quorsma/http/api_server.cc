@@ -4,8 +4,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -71,7 +74,9 @@ unsigned long long AnnouncedLength(const HeaderLines& lines) {
 
 std::string BodyLimitReason(bool form) {
   // Form data (curl's default type for -d) is taken up to a smaller size.
-  if (form) return "a body sent as form data is taken up to 8192 bytes; send it as application/json";
+  if (form)
+    return "a body sent as form data is taken up to " + std::to_string(kMaxFormBodyBytes) +
+           " bytes; send it as application/json";
   return StatusReason(413);
 }
 
