@@ -134,6 +134,18 @@ TEST_F(ServeApiTest, RefusedWritesLeaveTheImageUnchanged) {
   EXPECT_EQ(client->Post("/api/devices", token, R"([{"operand":"W100Z1","value":1}])", "application/json")->status, 403);
 }
 
+TEST_F(ServeApiTest, ARegisterBitPermissionGrantsThatBitAlone) {
+  ServeProcess server(section, {"--allow-write", "W120.3"});
+  ASSERT_TRUE(server.running()) << server.output();
+  auto client = server.Client();
+  const auto token = server.Bearer(server.token());
+  ASSERT_EQ(server.Tool({"set", "W120", "0"}).exit_code, 0);
+  EXPECT_EQ(client->Post("/api/devices", token, R"([{"operand":"W120","value":255}])", "application/json")->status, 403);
+  EXPECT_EQ(client->Post("/api/devices", token, R"([{"operand":"W120.4","value":1}])", "application/json")->status, 403);
+  EXPECT_EQ(client->Post("/api/devices", token, R"([{"operand":"W120.3","value":1}])", "application/json")->status, 200);
+  EXPECT_EQ(Device(Body(client->Get("/api/devices?operands=W120")), "W120")["value"], 8) << "bit 3 alone";
+}
+
 TEST_F(ServeApiTest, CommentsNeedTheTokenAndTextThatCp949Holds) {
   ServeProcess server(section, {"--allow-write", "D100"});
   ASSERT_TRUE(server.running()) << server.output();
