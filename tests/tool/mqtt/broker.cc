@@ -82,6 +82,13 @@ void Broker::Start() {
   for (int i = 0; i < 500 && !Accepts(port_); ++i) std::this_thread::sleep_for(10ms);
 }
 
+void Broker::Kill() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGKILL);
+  waitpid(pid_, nullptr, 0);
+  pid_ = -1;
+}
+
 void Broker::Stop() {
   if (pid_ <= 0) return;
   kill(pid_, SIGTERM);
@@ -146,8 +153,8 @@ std::vector<Message> Subscriber::On(const std::string& topic) {
   return out;
 }
 
-void Subscriber::Publish(const std::string& topic, const std::string& payload) {
-  mosquitto_publish(mosq_, nullptr, topic.c_str(), static_cast<int>(payload.size()), payload.data(), 1, false);
+void Subscriber::Publish(const std::string& topic, const std::string& payload, bool retain) {
+  mosquitto_publish(mosq_, nullptr, topic.c_str(), static_cast<int>(payload.size()), payload.data(), 1, retain);
 }
 
 }  // namespace quorsma::tool::mqtt::testing

@@ -29,6 +29,8 @@ class Broker {
   // it again on the same port.
   void Stop();
   void Start();
+  // Kills the broker outright (SIGKILL): what it held in memory is gone.
+  void Kill();
   int port() const { return port_; }
   const std::string& dir() const { return dir_; }
 
@@ -57,7 +59,7 @@ class Subscriber {
                std::chrono::milliseconds timeout = std::chrono::seconds(10));
   // The messages of one topic so far.
   std::vector<Message> On(const std::string& topic);
-  void Publish(const std::string& topic, const std::string& payload);
+  void Publish(const std::string& topic, const std::string& payload, bool retain = false);
 
  private:
   static void OnMessage(mosquitto*, void* self, const mosquitto_message* message);
