@@ -3,15 +3,16 @@
 //   devices/<operand>  the value of each watched device, retained
 //   status             "online" retained while running; "offline" on exit and,
 //                      through the will, when the process dies or the connection is lost
-//   set/<operand>      with --allow-write: a value to write
-//   errors             refused writes and dropped lines, as JSON with "error"
+//   set/<operand>      with --allow-write: a value to write (never a retained one)
+//   errors             as JSON with "error": refused writes, writes not saved,
+//                      dropped and lost lines, a likely duplicate client id
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <deque>
 #include <fstream>
 #include <memory>
-#include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
 
@@ -19,14 +20,15 @@
 #include "change_message.h"
 #include "collector.h"
 #include "commands.h"
+#include "error_report.h"
+#include "client_names.h"
+#include "library_messages.h"
 #include "line_queue.h"
-#include "client_names.h"
 #include "quorsma/quorsma.h"
-#include "client_names.h"
 #include "section_lock.h"
-#include "set_request.h"
 #include "terminal.h"
 #include "watch_list.h"
+#include "write_handler.h"
 
 namespace quorsma::tool {
 namespace {
@@ -53,6 +55,8 @@ struct MqttArgs {
 
 // Handed to the library and not yet confirmed: beyond this the queue waits.
 constexpr int64_t kMaxInFlight = 1000;
+// Messages for the errors topic kept while the broker is away.
+constexpr std::size_t kMaxErrors = 1000;
 constexpr auto kFlushTime = 2s;
 constexpr auto kLongestSleep = 100ms;
 
@@ -84,19 +88,11 @@ bool ReadPassword(const std::string& path, std::string* password, std::string* e
   return true;
 }
 
-std::string ErrorJson(const std::string& error, const std::string& topic = {}) {
-  nlohmann::ordered_json message;
-  message["time"] = mqtt::IsoLocalTime(std::chrono::system_clock::now());
-  if (!topic.empty()) message["topic"] = topic;
-  message["error"] = error;
-  return message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
-
 class Bridge {
  public:
   Bridge(const MqttArgs& args, MH_SHARED_STRUCTURE* image)
       : args_(args), image_(image), collector_(image), waiter_(image),
-        queue_(static_cast<std::size_t>(args.queue)) {}
+        queue_(static_cast<std::size_t>(args.queue)), writes_(image, allowed_) {}
 
   int Run(mqtt::BrokerOptions options, std::FILE* output) {
     output_ = output;
@@ -135,6 +131,7 @@ class Bridge {
       CollectLine();
       Publish();
       HandleWrites();
+      Report();
       if (!watch_.empty() && Clock::now() >= next_sample) {
         if (ready_) PublishDevices(/*all=*/false);
         next_sample += std::chrono::milliseconds(args_.interval_ms);
@@ -143,9 +140,7 @@ class Bridge {
     }
     Shutdown();
     collector_.Restore();
-    std::fprintf(stderr, "quorsma: %lld line%s collected, %lld published, %zu left unpublished\n",
-                 static_cast<long long>(collected_), collected_ == 1 ? "" : "s", static_cast<long long>(published_),
-                 queue_.size());
+    PrintSummary();
     return code;
   }
 
@@ -165,28 +160,67 @@ class Bridge {
       std::fflush(output_);
     }
     queue_.Push(mqtt::ChangeJson(line, when));
+    if (const uint64_t dropped = queue_.TakeDropped(); dropped > 0) {
+      if (unreported_drops_ == 0)
+        std::fprintf(stderr, "quorsma: the queue of %lld lines is full while the broker is away: the oldest are "
+                     "dropped and counted\n", static_cast<long long>(args_.queue));
+      unreported_drops_ += dropped;
+      dropped_ += dropped;
+    }
   }
 
   // Hands queued lines to the broker connection in order, as far as it takes them.
   void Publish() {
     if (!ready_) return;
-    ReportDropped();
     while (!queue_.empty() && broker_.in_flight() < kMaxInFlight) {
-      if (!broker_.Publish(prefix_ + "/changes", queue_.front(), args_.qos, false)) return;
+      if (!broker_.Publish(prefix_ + "/changes", queue_.front(), args_.qos, false, /*counted=*/true)) return;
       queue_.pop();
       ++published_;
     }
   }
 
-  void ReportDropped() {
-    dropped_ += queue_.TakeDropped();
-    if (dropped_ == 0) return;
-    const std::string text = std::to_string(dropped_) + " line" + (dropped_ == 1 ? "" : "s") +
-                             " dropped: the queue of " + std::to_string(args_.queue) +
-                             " was full while the broker was away";
-    if (!broker_.Publish(prefix_ + "/errors", ErrorJson(text), 1, false)) return;
-    std::fprintf(stderr, "quorsma: %s\n", text.c_str());
-    dropped_ = 0;
+  // What went wrong since the last call, on standard error at once and on the
+  // errors topic as soon as it can go there.
+  void Report() {
+    for (const mqtt::ConnectionNotice& notice : broker_.TakeNotices()) {
+      std::fprintf(stderr, "quorsma: %s\n", notice.text.c_str());
+      if (notice.for_errors_topic) Error(notice.text);
+    }
+    if (const uint64_t n = broker_.TakeUnsent(); n > 0) {
+      lost_ += n;
+      Error(Plural(n, "line") + " lost: handed over at QoS 0 and not yet sent when the connection ended", true);
+    }
+    if (ready_ && unreported_drops_ > 0) {
+      Error(Plural(unreported_drops_, "line") + " dropped: the queue of " + std::to_string(args_.queue) +
+                " was full while the broker was away",
+            true);
+      unreported_drops_ = 0;
+    }
+    if (!ready_) return;
+    if (errors_dropped_ > 0 && broker_.Publish(prefix_ + "/errors",
+                                               mqtt::ErrorJson(Plural(errors_dropped_, "error message") +
+                                                               " dropped: more than " + std::to_string(kMaxErrors) +
+                                                               " were waiting"),
+                                               1, false))
+      errors_dropped_ = 0;
+    while (!errors_.empty() && broker_.in_flight() < kMaxInFlight &&
+           broker_.Publish(prefix_ + "/errors", errors_.front(), 1, false))
+      errors_.pop_front();
+  }
+
+  // Queues a message for the errors topic (at most kMaxErrors wait; more are
+  // counted), and shows it on standard error when `shown`.
+  void Error(const std::string& text, bool shown = false, const std::string& topic = {}) {
+    if (shown) std::fprintf(stderr, "quorsma: %s\n", text.c_str());
+    if (errors_.size() >= kMaxErrors) {
+      ++errors_dropped_;
+      return;
+    }
+    errors_.push_back(mqtt::ErrorJson(text, topic));
+  }
+
+  static std::string Plural(uint64_t n, const std::string& what) {
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
   }
 
   void OnConnected() {
@@ -202,20 +236,32 @@ class Bridge {
 
   void HandleWrites() {
     const std::string set_prefix = prefix_ + "/set/";
-    for (const auto& [topic, payload] : broker_.Received()) {
-      if (topic.compare(0, set_prefix.size(), set_prefix) != 0) continue;
-      const std::string reason = mqtt::ApplySetRequest(image_, topic.substr(set_prefix.size()), payload, allowed_);
-      if (!reason.empty()) broker_.Publish(prefix_ + "/errors", ErrorJson(reason, topic), 1, false);
+    if (const uint64_t n = broker_.TakeDroppedReceived(); n > 0)
+      Error(Plural(n, "write") + " dropped unread: more than " +
+                std::to_string(mqtt::BrokerConnection::kMaxReceived) + " were waiting",
+            true);
+    for (const mqtt::ReceivedMessage& message : broker_.Received()) {
+      if (message.topic.compare(0, set_prefix.size(), set_prefix) != 0) continue;
+      const std::string operand = message.topic.substr(set_prefix.size());
+      const std::string reason = writes_.Handle(operand, message);
+      if (reason.empty()) continue;
+      const std::string topic = set_prefix + mqtt::Cut(operand);
+      if (message.retained) std::fprintf(stderr, "quorsma: %s: %s\n", topic.c_str(), reason.c_str());
+      Error(reason, false, topic);
     }
   }
 
-  // Offline first, then up to kFlushTime for the queue and what is in flight.
+  // Up to kFlushTime for the queue, the errors and what is in flight, then
+  // offline.
   void Shutdown() {
     const auto deadline = Clock::now() + kFlushTime;
     CollectLine();
-    while (broker_.connected() && Clock::now() < deadline && (!queue_.empty() || broker_.in_flight() > 0)) {
+    Report();
+    while (broker_.connected() && Clock::now() < deadline &&
+           (!queue_.empty() || !errors_.empty() || broker_.in_flight() > 0)) {
       ready_ = broker_.connected() && broker_.connections() > 0;
       Publish();
+      Report();
       std::this_thread::sleep_for(1ms);
     }
     if (broker_.connected()) {
@@ -224,6 +270,32 @@ class Bridge {
         std::this_thread::sleep_for(1ms);
     }
     broker_.Stop();
+    for (const mqtt::ConnectionNotice& notice : broker_.TakeNotices())
+      std::fprintf(stderr, "quorsma: %s\n", notice.text.c_str());
+  }
+
+  // "published" counts the lines handed to the connection; "confirmed" those
+  // the broker acknowledged (QoS 1) or, at QoS 0, that were written to the
+  // network, which the broker may still lose.
+  void PrintSummary() {
+    const uint64_t confirmed = broker_.confirmed();
+    std::fprintf(stderr, "quorsma: %s collected, %lld published (%llu %s), %zu left unpublished", 
+                 Plural(static_cast<uint64_t>(collected_), "line").c_str(), static_cast<long long>(published_),
+                 static_cast<unsigned long long>(confirmed),
+                 args_.qos > 0 ? "confirmed by the broker" : "sent, unconfirmed at QoS 0", queue_.size());
+    if (dropped_ > 0) std::fprintf(stderr, ", %llu dropped", static_cast<unsigned long long>(dropped_));
+    if (lost_ > 0) std::fprintf(stderr, ", %llu lost unsent", static_cast<unsigned long long>(lost_));
+    std::fputc('\n', stderr);
+    if (unreported_drops_ > 0)
+      std::fprintf(stderr, "quorsma: %s dropped: the queue of %lld was full while the broker was away\n",
+                   Plural(unreported_drops_, "line").c_str(), static_cast<long long>(args_.queue));
+    const uint64_t handed = static_cast<uint64_t>(published_) - lost_;
+    if (args_.qos > 0 && confirmed < handed)
+      std::fprintf(stderr, "quorsma: %s published but not confirmed by the broker before the end: they may be lost\n",
+                   Plural(handed - confirmed, "line").c_str());
+    if (!errors_.empty() || errors_dropped_ > 0)
+      std::fprintf(stderr, "quorsma: %zu error message%s could not be published\n", errors_.size() + errors_dropped_,
+                   errors_.size() + errors_dropped_ == 1 ? "" : "s");
   }
 
   const MqttArgs& args_;
@@ -234,11 +306,14 @@ class Bridge {
   mqtt::BrokerConnection broker_;
   mqtt::WatchList watch_;
   Permission allowed_;
+  mqtt::WriteHandler writes_;
   std::string prefix_;
   std::FILE* output_ = nullptr;
   bool ready_ = false;  // connected, and the status and devices of this connection sent
   int64_t collected_ = 0, published_ = 0;
-  uint64_t dropped_ = 0;
+  uint64_t dropped_ = 0, unreported_drops_ = 0, lost_ = 0;
+  std::deque<std::string> errors_;  // JSON messages waiting for the errors topic
+  uint64_t errors_dropped_ = 0;
 };
 
 int Mqtt(MqttArgs args) {
@@ -259,6 +334,8 @@ int Mqtt(MqttArgs args) {
     return BadInput(error);
   MH_SHARED_STRUCTURE* image = RequireImage();
   if (image == nullptr) return kExitFailure;
+  // A write's outcome includes the library's messages (a failed save).
+  CaptureLibraryMessages();
   auto bridge = std::make_unique<Bridge>(args, image);
   if (!args.watch.empty() && !bridge->watch().Parse(args.watch, &error)) return BadInput("--watch: " + error);
   if (!args.allow_write.empty() && !Permission::Parse(args.allow_write, &bridge->allowed(), &error))
@@ -292,7 +369,7 @@ void AddMqttCommand(CLI::App& app, int* exit_code) {
   cmd->add_option("--tls-ca", args->tls_ca, "CA certificate file: connect with TLS");
   cmd->add_option("--tls-cert", args->tls_cert, "Client certificate file (with --tls-key)");
   cmd->add_option("--tls-key", args->tls_key, "Client key file");
-  cmd->add_option("--qos", args->qos, "QoS of changes and device values: 0 or 1 (default 1)")->check(CLI::Range(0, 1));
+  cmd->add_option("--qos", args->qos, "QoS of changes and device values: 1 (default) or 0, which may lose lines")->check(CLI::Range(0, 1));
   cmd->add_option("--keepalive", args->keepalive, "Keep-alive in seconds (default 60)")->check(CLI::Range(5, 65535));
   cmd->add_flag("--enable", args->enable, "Switch value-change logging on (LogEnable) while running");
   cmd->add_option("-o,--output", args->output, "Also append the lines (CP949) to this file, as log does");
