@@ -3,19 +3,28 @@ quorsma tool takes them, so that a Python collector and `quorsma log` (or a
 Python test bench and `quorsma run`) never run on one section at once.
 
 One lock file per section and job ("runner", "collector"):
-  Linux    $QUORSMA_LOCK_DIR/quorsma.<section>.<job>.lock (default /dev/shm)
+  Linux    $QUORSMA_LOCK_DIR/quorsma.<section>.<job>.lock, the directory
+           defaulting to /dev/shm/quorsma-<uid> (made with mode 0700 when
+           missing; a directory named by QUORSMA_LOCK_DIR must exist)
   Windows  %QUORSMA_LOCK_DIR%\\quorsma.<section>.<job>.lock (default: the
            user's temporary directory as GetTempPath gives it)
 <section> is QUORSMA_SECTION, or __QR_SMA__ when unset or empty, with every
-character other than A-Z a-z 0-9 _ - . replaced by _.  The file is created
-with mode 0600 and never removed.  The lock is a write lock on the whole file
-(fcntl) on Linux, and an exclusive lock of the byte at 0x40000000 on Windows;
-both are taken without waiting and released by the system when the holder
-ends.  The holder writes its pid and a newline at the start of the file.
+character other than A-Z a-z 0-9 _ - . replaced by _.  On Linux the directory
+is refused unless it is a directory (not a symbolic link) of this user (or, for
+QUORSMA_LOCK_DIR, of root) that other users cannot write (its group may), and
+the file is opened without following a link or waiting and refused unless it
+is a regular file with one link: /dev/shm is writable by every user.  The file
+is created with mode 0600 and never removed.  The lock is a write lock on the
+whole file (fcntl) on Linux, and an exclusive lock of the byte at 0x40000000
+on Windows; both are taken without waiting and released by the system when
+the holder ends.  The holder writes its pid and a newline at the start of the
+file.  tools/quorsma/section_lock.h is the reference for every program that
+takes these locks.
 """
 
 import os
 import re
+import stat
 import sys
 import threading
 
@@ -33,14 +42,79 @@ def section_name():
     return os.environ.get("QUORSMA_SECTION") or DEFAULT_SECTION
 
 
-def lock_path(job):
+def lock_dir():
+    """The directory of the lock files, as a path (not checked)."""
+    if os.environ.get("QUORSMA_LOCK_DIR"):
+        return os.environ["QUORSMA_LOCK_DIR"]
     if sys.platform == "win32":
-        default = _windows_temp_dir()
-    else:
-        default = "/dev/shm"
-    directory = os.environ.get("QUORSMA_LOCK_DIR") or default
+        return _windows_temp_dir()
+    return f"/dev/shm/quorsma-{os.geteuid()}"
+
+
+def lock_path(job):
     safe = re.sub(r"[^A-Za-z0-9_.-]", "_", section_name())
-    return os.path.join(directory, f"quorsma.{safe}.{job}.lock")
+    return os.path.join(lock_dir(), f"quorsma.{safe}.{job}.lock")
+
+
+def _kind(mode):
+    for test, name in ((stat.S_ISDIR, "a directory"), (stat.S_ISLNK, "a symbolic link"), (stat.S_ISFIFO, "a FIFO"),
+                       (stat.S_ISSOCK, "a socket"), (stat.S_ISCHR, "a character device"),
+                       (stat.S_ISBLK, "a block device"), (stat.S_ISREG, "a regular file")):
+        if test(mode):
+            return name
+    return "of another kind"
+
+
+def _check_lock_dir():
+    """Makes the default directory when missing and refuses an unsafe one
+    (RuntimeError), as the quorsma tool does."""
+    directory = lock_dir()
+    chosen = bool(os.environ.get("QUORSMA_LOCK_DIR"))
+    named = directory + (" (QUORSMA_LOCK_DIR)" if chosen else "")
+    rule = "; it must be a directory of this user that other users cannot write"
+    if not chosen:
+        try:
+            os.mkdir(directory, 0o700)
+        except FileExistsError:
+            pass
+    try:
+        seen = os.lstat(directory)
+    except FileNotFoundError:
+        raise RuntimeError(f"the lock directory {named} does not exist") from None
+    if not stat.S_ISDIR(seen.st_mode):
+        raise RuntimeError(f"the lock directory {named} is {_kind(seen.st_mode)}{rule}")
+    if seen.st_uid != os.geteuid() and not (chosen and seen.st_uid == 0):
+        raise RuntimeError(f"the lock directory {named} belongs to another user (uid {seen.st_uid}){rule}")
+    if seen.st_mode & stat.S_IWOTH:
+        raise RuntimeError(f"the lock directory {named} is writable by other users "
+                           f"(mode {stat.S_IMODE(seen.st_mode):04o}){rule}")
+
+
+def _open_lock_file(path):
+    """Opens the lock file, made when missing, without following a link or
+    waiting; RuntimeError naming it when it is not a regular file."""
+    if sys.platform == "win32":
+        return os.open(path, os.O_RDWR | os.O_CREAT | getattr(os, "O_BINARY", 0), 0o600)
+    _check_lock_dir()
+    flags = os.O_RDWR | os.O_CREAT | os.O_NOFOLLOW | os.O_NONBLOCK | os.O_CLOEXEC
+    try:
+        fd = os.open(path, flags, 0o600)
+    except OSError:
+        try:
+            mode = os.lstat(path).st_mode
+        except OSError:
+            mode = stat.S_IFREG
+        if not stat.S_ISREG(mode):
+            raise RuntimeError(f"{path} is {_kind(mode)}, not a regular file; remove it") from None
+        raise
+    seen = os.fstat(fd)
+    if not stat.S_ISREG(seen.st_mode) or seen.st_nlink != 1:
+        os.close(fd)
+        what = ("has other names (hard links)" if stat.S_ISREG(seen.st_mode)
+                else f"is {_kind(seen.st_mode)}, not a regular file")
+        raise RuntimeError(f"{path} {what}; remove it")
+    os.set_blocking(fd, True)
+    return fd
 
 
 def _windows_temp_dir():
@@ -63,7 +137,7 @@ class SectionLock:
         with _held_guard:
             if self.path in _held:
                 raise RuntimeError(f"another {self.job} is running (pid {os.getpid()})")
-            fd = os.open(self.path, os.O_RDWR | os.O_CREAT | getattr(os, "O_BINARY", 0), 0o600)
+            fd = _open_lock_file(self.path)
             try:
                 if not _try_lock(fd):
                     pid = _holder(fd)

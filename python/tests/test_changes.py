@@ -61,3 +61,33 @@ def test_python_and_quorsma_log_share_the_collector_lock(section, tool):
     finally:
         log.terminate()
         log.wait(timeout=30)
+
+
+
+def test_an_unsafe_lock_directory_or_file_is_refused(tmp_path, monkeypatch):
+    from quorsma import locks
+
+    directory = tmp_path / "locks"
+    monkeypatch.setenv("QUORSMA_LOCK_DIR", str(directory))
+    path = locks.lock_path("runner")
+    outside = tmp_path / "outside"
+    outside.write_text("precious\n")
+    rule = "; it must be a directory of this user that other users cannot write"
+    cases = [
+        (lambda: None, f"the lock directory {directory} (QUORSMA_LOCK_DIR) does not exist"),
+        (lambda: (directory.mkdir(), directory.chmod(0o777)),
+         f"the lock directory {directory} (QUORSMA_LOCK_DIR) is writable by other users (mode 0777){rule}"),
+        (lambda: (directory.chmod(0o700), os.symlink(outside, path)), f"{path} is a symbolic link, not a regular file"),
+        (lambda: (os.remove(path), os.mkfifo(path)), f"{path} is a FIFO, not a regular file"),
+        (lambda: (os.remove(path), os.link(outside, path)), f"{path} has other names (hard links)"),
+    ]
+    for make, message in cases:
+        make()
+        with pytest.raises(RuntimeError) as refused:
+            locks.SectionLock("runner").acquire()
+        assert str(refused.value).startswith(message)
+    assert outside.read_text() == "precious\n"
+    os.remove(path)
+    locks.SectionLock("runner").acquire().release()
+    assert os.path.isfile(path)
+

@@ -8,7 +8,7 @@ build=$1
 python=$2
 version=$3
 work=$(mktemp -d)
-trap 'rm -rf "$work" /dev/shm/quorsma."${QUORSMA_SECTION:-}".*.lock' EXIT
+trap 'rm -rf "$work" /dev/shm/quorsma-"$(id -u)"/quorsma."${QUORSMA_SECTION:-}".*.lock' EXIT
 export QUORSMA_SECTION=qsma_deb_$$
 unset QUORSMA_CONFIG QUORSMA_LIBRARY  # the unpacked package is found by itself
 

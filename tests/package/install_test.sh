@@ -7,7 +7,7 @@ set -euo pipefail
 build=$1
 python=$2
 work=$(mktemp -d)
-trap 'rm -rf "$work" /dev/shm/quorsma."${QUORSMA_SECTION:-}".*.lock' EXIT
+trap 'rm -rf "$work" /dev/shm/quorsma-"$(id -u)"/quorsma."${QUORSMA_SECTION:-}".*.lock' EXIT
 prefix=$work/prefix
 export QUORSMA_SECTION=qsma_install_$$
 unset QUORSMA_CONFIG QUORSMA_LIBRARY  # the installation is found by itself

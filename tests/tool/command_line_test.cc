@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <thread>
@@ -129,6 +130,42 @@ TEST_F(ToolProgramTest, ForcesHoldAgainstARunningProgram) {
   EXPECT_EQ(got.out, "0\n1\n") << "the program drives its devices again";
   runner.Kill(SIGINT);
   EXPECT_EQ(runner.Wait().exit_code, 0);
+}
+
+TEST_F(ToolProgramTest, ADamagedForceTableKeepsTheRunnersForcesUntilCleared) {
+  testing::WriteFile(program_, "LDI X0\nOUT M5\n");  // drives M5 to 1
+  ASSERT_EQ(Tool({"force", "M5", "0"}).exit_code, 0);
+  // Scans far apart, so that a read rarely falls between the program's write
+  // of M5 and the force's write after the scan.
+  ChildProcess runner(QSMA_TEST_TOOL, {"run", program_, "--period", "200"}, env_);
+  ASSERT_TRUE(WaitForLock("runner", runner.pid()));
+  const std::string path = dir_.File("quorsma." + env_["QUORSMA_SECTION"] + ".forces");
+  const std::string damaged = testing::ReadFile(path) + "M6 x\n";
+  testing::WriteFile(path + ".tmp", damaged);
+  std::filesystem::rename(path + ".tmp", path);
+  // The runner looks at the table after every scan: the force holds all along.
+  for (int i = 0; i < 15; ++i) {
+    EXPECT_EQ(Tool({"get", "M5", "-V"}).out, "0\n") << i;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  const std::string reason = path + " is damaged (line 3: the value is not a 32-bit integer)";
+  ChildResult listed = Tool({"force", "--list"});
+  EXPECT_EQ(listed.exit_code, 1);
+  EXPECT_EQ(listed.err, "quorsma: error: " + reason + "; 'quorsma force --clear' replaces it\n");
+  const ChildResult cleared = Tool({"force", "--clear"});
+  EXPECT_EQ(cleared.exit_code, 0);
+  EXPECT_EQ(cleared.err, "quorsma: warning: " + reason + ": replaced by a new table\n");
+  EXPECT_EQ(cleared.out, "0 forces cleared\n");
+  const ChildResult got = ToolUntil({"get", "M5", "-V"}, [](const ChildResult& r) { return r.out == "1\n"; });
+  EXPECT_EQ(got.out, "1\n") << "the program drives M5 again";
+  runner.Kill(SIGINT);
+  const ChildResult ended = runner.Wait();
+  EXPECT_EQ(ended.exit_code, 0);
+  EXPECT_EQ(ended.err.find("quorsma: warning: the forces stay as they were: " + reason +
+                           "; 'quorsma force --clear' replaces it\n"),
+            ended.err.rfind("quorsma: warning: the forces stay"))
+      << "said once: " << ended.err;
+  EXPECT_NE(ended.err.find(reason), std::string::npos) << ended.err;
 }
 
 TEST_F(ToolProgramTest, SetChecksEveryWriteBeforeMakingAny) {

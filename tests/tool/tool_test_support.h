@@ -79,6 +79,8 @@ class TempDir {
             ("quorsma-tool-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
              std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "-" + std::to_string(++counter));
     std::filesystem::create_directories(path_);
+    // Only its owner's, as a lock directory must be (section_lock.h).
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all);
   }
   ~TempDir() {
     std::error_code ignored;

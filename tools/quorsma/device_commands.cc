@@ -199,7 +199,8 @@ int Watch(const WatchArgs& args) {
     if (StopRequested()) break;
     if (n > 0) std::this_thread::sleep_for(std::chrono::milliseconds(args.interval_ms));
     if (StopRequested()) break;
-    forces.Refresh();
+    if (const std::string refused = forces.Refresh(); !refused.empty())
+      std::fprintf(stderr, "quorsma: warning: the forces shown stay as they were: %s\n", refused.c_str());
     std::vector<DeviceValue> rows = ReadAll(image, operands);
     MarkForced(&rows, forces);
     table.changed.assign(rows.size(), false);
@@ -232,7 +233,14 @@ int ForceCommand(const ForceArgs& args) {
   std::string error;
   MH_SHARED_STRUCTURE* image = RequireImage();
   if (image == nullptr) return kExitFailure;
-  if (!forces.Load(&error)) return Fail(error);
+  // A damaged table is written anew by --clear or a new force; listing it,
+  // or releasing one device, cannot tell what it held.
+  if (!forces.Load(&error) && !(forces.damaged() && !args.list && (!args.clear || args.assignment.empty())))
+    return Fail(error);
+  auto say_replaced = [&] {
+    if (forces.damaged())
+      std::fprintf(stderr, "quorsma: warning: %s: replaced by a new table\n", forces.damage().c_str());
+  };
   if (args.list) {
     if (!args.assignment.empty()) return BadInput("--list takes no operand");
     if (forces.forces().empty()) std::printf("no forces\n");
@@ -245,6 +253,7 @@ int ForceCommand(const ForceArgs& args) {
       const std::size_t n = forces.forces().size();
       forces.ClearAll();
       if (!forces.Save(&error)) return Fail(error);
+      say_replaced();
       std::printf("%s cleared\n", Counted(static_cast<int64_t>(n), "force").c_str());
       return 0;
     }
@@ -265,6 +274,7 @@ int ForceCommand(const ForceArgs& args) {
   const Force force{w.op.device, static_cast<int32_t>(w.op.number), w.value};
   forces.Set(force);
   if (!forces.Save(&error)) return Fail(error);
+  say_replaced();
   *ForceCell(image, force.device, force.number) = force.value;
   std::printf("%s forced to %d\n", w.text.c_str(), w.value);
   return 0;

@@ -29,7 +29,7 @@ struct RunArgs {
 };
 
 int Run(const RunArgs& args) {
-  if (!CheckInputFiles(args.programs)) return kExitBadInput;
+  if (!CheckInputFiles(args.programs, kMaxProgramBytes)) return kExitBadInput;
   // The checker asks the library about operands, so the section comes first.
   MH_SHARED_STRUCTURE* image = RequireImage();
   if (image == nullptr) return kExitFailure;
@@ -69,7 +69,10 @@ int Run(const RunArgs& args) {
       [&] {
         forces.ApplyOutputs(image);
         if (clock.NowNs() >= next_refresh) {  // a force set or cleared by another command
-          forces.Refresh();
+          // A table that cannot be read leaves the forces as they were.
+          const std::string refused = forces.Refresh();
+          if (!refused.empty())
+            std::fprintf(stderr, "quorsma: warning: the forces stay as they were: %s\n", refused.c_str());
           next_refresh = clock.NowNs() + kForceRefreshNs;
         }
       },

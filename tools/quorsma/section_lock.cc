@@ -18,15 +18,14 @@ std::string Sanitized(std::string_view name) {
   return out;
 }
 
-std::string LockDir() {
-  const char* dir = std::getenv("QUORSMA_LOCK_DIR");
-  if (dir != nullptr && *dir != '\0') return dir;
-  return detail::DefaultLockDir();
-}
-
 }  // namespace
 
 namespace detail {
+
+bool LockDirChosen() {
+  const char* dir = std::getenv("QUORSMA_LOCK_DIR");
+  return dir != nullptr && *dir != '\0';
+}
 
 std::string BusyMessage(std::string_view job, const char* pid_text) {
   const long pid = std::strtol(pid_text, nullptr, 10);
@@ -42,9 +41,22 @@ std::string SectionName() {
   return name != nullptr && *name != '\0' ? name : QSMA_SECTION_NAME;
 }
 
+std::string LockDir() {
+  if (!detail::LockDirChosen()) return detail::DefaultLockDir();
+  std::string dir = std::getenv("QUORSMA_LOCK_DIR");
+  // "dir/" names "dir"; the file names are joined with a separator of their own.
+  const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
+  while (dir.size() > 1 && (dir.back() == '/' || dir.back() == separator) && dir[dir.size() - 2] != ':') dir.pop_back();
+  return dir;
+}
+
+std::string SectionFileName(std::string_view suffix) {
+  return "quorsma." + Sanitized(SectionName()) + "." + std::string(suffix);
+}
+
 std::string SectionLockPath(std::string_view job) {
   const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
-  return LockDir() + separator + "quorsma." + Sanitized(SectionName()) + "." + std::string(job) + ".lock";
+  return LockDir() + separator + SectionFileName(std::string(job) + ".lock");
 }
 
 }  // namespace quorsma::tool

@@ -2,6 +2,9 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
 
 #include "section_lock.h"
 
@@ -18,7 +21,81 @@ std::string SystemMessage(DWORD code) {
   return n ? std::string(text, n) : "error " + std::to_string(code);
 }
 
+std::string PathOf(const std::string& name) { return LockDir() + "\\" + name; }
+
 }  // namespace
+
+FileStamp StampLockDirFile(const std::string& name) {
+  FileStamp stamp;
+  std::error_code error;
+  const std::string path = PathOf(name);
+  const auto time = std::filesystem::last_write_time(path, error);
+  if (error) return stamp;
+  stamp.exists = true;
+  stamp.modified = static_cast<int64_t>(time.time_since_epoch().count());
+  stamp.size = static_cast<int64_t>(std::filesystem::file_size(path, error));
+  return stamp;
+}
+
+bool ReadLockDirFile(const std::string& name, std::size_t limit, std::string* bytes, bool* missing,
+                     bool* replaceable, std::string* error) {
+  *missing = false;
+  *replaceable = false;
+  bytes->clear();
+  const std::string path = PathOf(name);
+  std::error_code status;
+  if (!std::filesystem::exists(path, status)) {
+    *missing = true;
+    return true;
+  }
+  if (!std::filesystem::is_regular_file(path, status)) {
+    *replaceable = true;
+    *error = path + " is not a regular file";
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
+  char buffer[65536];
+  while (in) {
+    in.read(buffer, sizeof buffer);
+    const auto n = static_cast<std::size_t>(in.gcount());
+    if (bytes->size() + n > limit) {
+      *replaceable = true;
+      *error = path + " is larger than " + std::to_string(limit) + " bytes";
+      return false;
+    }
+    bytes->append(buffer, n);
+  }
+  if (!in.eof()) {
+    *error = "cannot read " + path;
+    return false;
+  }
+  return true;
+}
+
+bool ReplaceLockDirFile(const std::string& name, const std::string& bytes, std::string* error) {
+  const std::string path = PathOf(name);
+  const std::string temporary = path + "." + std::to_string(GetCurrentProcessId()) + ".new";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    out.flush();
+    if (!out) {
+      *error = "cannot write " + temporary;
+      std::error_code ignored;
+      std::filesystem::remove(temporary, ignored);
+      return false;
+    }
+  }
+  std::error_code failure;
+  std::filesystem::rename(temporary, path, failure);
+  if (failure) {
+    *error = "cannot replace " + path + ": " + failure.message();
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    return false;
+  }
+  return true;
+}
 
 std::string detail::DefaultLockDir() {
   char temp[MAX_PATH + 1];
