@@ -3,6 +3,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -11,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "input_file.h"
 #include "tool_program_test.h"
 
 namespace quorsma::tool {
@@ -72,6 +75,48 @@ TEST_F(ToolProgramTest, AMissingOrBadInputFileReadsTheSameInEveryCommand) {
   EXPECT_EQ(run.exit_code, 2);
   EXPECT_EQ(demo.exit_code, 2) << demo.err;
   EXPECT_EQ(demo.err, run.err);
+}
+
+TEST_F(ToolProgramTest, OnlyRegularFilesWithinTheirLimitAreRead) {
+  const std::string fifo = dir_.File("fifo"), directory = dir_.File("dir"), big = dir_.File("big");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::filesystem::create_directory(directory);
+  testing::WriteFile(big, "");
+  const struct {
+    std::string file;
+    std::string reason;
+    std::uintmax_t size = 0;  // of `big`
+  } files[] = {
+      {fifo, "not a regular file (a FIFO)"},
+      {"/dev/zero", "not a regular file (a character device)"},
+      {directory, "is a directory"},
+      {big, "larger than 16777216 bytes", kMaxProgramBytes + 1},
+  };
+  for (const auto& f : files) {
+    if (f.size != 0) std::filesystem::resize_file(f.file, f.size);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"run", f.file}, {"demo", "--program", f.file}, {"devices", f.file}}) {
+      // Bounded, for a command that would wait on the FIFO.
+      std::vector<std::string> bounded = {"-s", "KILL", "20", QSMA_TEST_TOOL};
+      bounded.insert(bounded.end(), args.begin(), args.end());
+      const ChildResult result = RunChild("/usr/bin/timeout", bounded, env_);
+      EXPECT_EQ(result.exit_code, 2) << args[0] << " " << f.file;
+      EXPECT_EQ(result.err, "quorsma: error: cannot read " + f.file + ": " + f.reason + "\n") << args[0];
+    }
+  }
+  std::filesystem::resize_file(big, kMaxImportBytes + 1);
+  for (const std::string& file : {fifo, big}) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"comment", "import", file}, {"restore", file}}) {
+      std::vector<std::string> bounded = {"-s", "KILL", "20", QSMA_TEST_TOOL};
+      bounded.insert(bounded.end(), args.begin(), args.end());
+      const ChildResult result = RunChild("/usr/bin/timeout", bounded, env_);
+      EXPECT_EQ(result.exit_code, 2) << args[0] << " " << file;
+      EXPECT_EQ(result.err, "quorsma: error: cannot read " + file + ": " +
+                                (file == fifo ? "not a regular file (a FIFO)" : "larger than 268435456 bytes") + "\n")
+          << args[0];
+    }
+  }
 }
 
 TEST_F(ToolProgramTest, OneRunnerAndOneCollectorPerSection) {

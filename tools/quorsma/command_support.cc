@@ -1,7 +1,6 @@
 // Helpers shared by the subcommands, and the command line itself.
 #include <cerrno>
 #include <cmath>
-#include <filesystem>
 #include <cstdio>
 #include <cstring>
 
@@ -58,17 +57,12 @@ void WarnWhenAlone(const char* what) {
                  SectionName().c_str(), what);
 }
 
-bool CheckInputFiles(const std::vector<std::string>& paths) {
+bool CheckInputFiles(const std::vector<std::string>& paths, std::uintmax_t limit) {
   for (const std::string& path : paths) {
-    std::error_code status;
     std::string reason;
-    if (std::filesystem::is_directory(path, status)) {
-      reason = "is a directory";
-    } else if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+    if (std::FILE* file = OpenInputFile(path, limit, &reason)) {
       std::fclose(file);
       continue;
-    } else {
-      reason = SystemError(errno);
     }
     std::fprintf(stderr, "quorsma: error: cannot read %s: %s\n", path.c_str(), reason.c_str());
     return false;

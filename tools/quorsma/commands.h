@@ -5,9 +5,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "input_file.h"
 #include "quorsma/quorsma.h"
 
 namespace quorsma::tool {
@@ -39,12 +41,14 @@ int Fail(const std::string& message);
 // The same for input the tool refuses before doing anything.
 int BadInput(const std::string& message);
 
-// Refuses the first of `paths` that is not a file this process can read,
-// with "quorsma: error: cannot read PATH: REASON" (the operating system's
-// reason, or "is a directory"); true when every one can be read.  Commands
-// check their input files with this before doing anything, so a missing file
-// reads the same everywhere and exits with kExitBadInput.
-bool CheckInputFiles(const std::vector<std::string>& paths);
+// Refuses the first of `paths` that is not a regular file of at most `limit`
+// bytes (kMaxProgramBytes, kMaxImportBytes) that this process can read, with
+// "quorsma: error: cannot read PATH: REASON" (the operating system's reason,
+// "is a directory", "not a regular file (a FIFO)", "larger than N bytes"),
+// without waiting on a FIFO; true when every one can be read.  Commands
+// check their input files with this (input_file.h) before doing anything, so
+// a bad file reads the same everywhere and exits with kExitBadInput.
+bool CheckInputFiles(const std::vector<std::string>& paths, std::uintmax_t limit);
 
 // Says on standard error, when no other process holds the section, that
 // `what` ("the value ends") with this command.

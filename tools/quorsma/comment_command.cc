@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "comment_failure.h"
@@ -12,7 +11,6 @@
 #include "monitor.h"
 #include "client_names.h"
 #include "plural.h"
-#include "program_parser.h"
 #include "host.h"
 #include "text_encoding.h"
 
@@ -121,11 +119,8 @@ bool LooksLikeUtf8(const std::string& text) {
 
 int CommentImport(const ImportArgs& args) {
   std::string content, error;
-  std::error_code status;
-  if (!CheckInputFiles({args.file})) return kExitBadInput;
-  if (!std::filesystem::is_regular_file(args.file, status))
-    return BadInput(args.file + " is not a regular file");
-  if (!ReadTextFile(args.file, &content, &error)) return Fail(error);
+  if (!CheckInputFiles({args.file}, kMaxImportBytes)) return kExitBadInput;
+  if (!ReadInputFile(args.file, kMaxImportBytes, &content, &error)) return Fail(error);
   if (!args.utf8 && LooksLikeUtf8(content))
     return BadInput(args.file + " looks like UTF-8 text: import it with --utf8 (comments are stored in CP949)");
   int line_number = 1;

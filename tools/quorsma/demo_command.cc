@@ -44,7 +44,7 @@ int Demo(const DemoArgs& args) {
     if (dir.empty()) return Fail("cannot find the directory of this program, where the examples are");
     for (const char* name : kDemoPrograms) paths.push_back(dir + "/examples/" + name);
   }
-  if (!CheckInputFiles(paths)) return kExitBadInput;
+  if (!CheckInputFiles(paths, kMaxProgramBytes)) return kExitBadInput;
   Program program;
   std::vector<std::string> errors, warnings;
   const bool loaded = LoadPrograms(paths, &program, &errors, &warnings);

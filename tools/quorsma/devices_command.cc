@@ -20,7 +20,7 @@ struct DevicesArgs {
 };
 
 int Devices(const DevicesArgs& args) {
-  if (!CheckInputFiles(args.programs)) return kExitBadInput;
+  if (!CheckInputFiles(args.programs, kMaxProgramBytes)) return kExitBadInput;
   // The checker asks the library about operands, so the section comes first.
   MH_SHARED_STRUCTURE* image = RequireImage();
   if (image == nullptr) return kExitFailure;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "client_names.h"
+#include "input_file.h"
 #include "program_parser.h"
 #include "rung_check.h"
 #include "quorsma/quorsma.h"
@@ -209,7 +210,7 @@ bool CheckProgram(const std::vector<ProgramLine>& lines, const std::string& name
 bool LoadProgram(const std::string& path, Program* program, std::vector<std::string>* errors,
                  std::vector<std::string>* warnings) {
   std::string text, error;
-  if (!ReadTextFile(path, &text, &error)) {
+  if (!ReadInputFile(path, kMaxProgramBytes, &text, &error)) {
     errors->push_back(error);
     return false;
   }

@@ -1,9 +1,5 @@
 #include "program_parser.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
 namespace quorsma::tool {
 
 std::vector<ProgramLine> ParseProgramText(std::string_view text) {
@@ -34,22 +30,6 @@ std::vector<ProgramLine> ParseProgramText(std::string_view text) {
     if (!parsed.mnemonic.empty()) lines.push_back(std::move(parsed));
   }
   return lines;
-}
-
-bool ReadTextFile(const std::string& path, std::string* text, std::string* error) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    *error = "cannot read " + path + ": " + std::strerror(errno);
-    return false;
-  }
-  text->clear();
-  char buffer[65536];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text->append(buffer, n);
-  bool ok = !std::ferror(file);
-  std::fclose(file);
-  if (!ok) *error = "cannot read " + path + ": " + std::strerror(errno);
-  return ok;
 }
 
 }  // namespace quorsma::tool

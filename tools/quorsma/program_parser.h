@@ -17,7 +17,4 @@ namespace quorsma::tool {
 // checker judges them.
 std::vector<ProgramLine> ParseProgramText(std::string_view text);
 
-// Reads a whole file; false with a reason when it cannot be read.
-bool ReadTextFile(const std::string& path, std::string* text, std::string* error);
-
 }  // namespace quorsma::tool

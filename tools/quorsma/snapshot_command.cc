@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -23,8 +22,6 @@
 namespace quorsma::tool {
 namespace {
 
-// Beyond this a file is refused before it is read whole.
-constexpr std::uintmax_t kMaxSnapshotBytes = 256u << 20;
 // Problems listed before the rest are only counted.
 constexpr std::size_t kShownErrors = 20;
 
@@ -98,46 +95,11 @@ struct RestoreArgs {
   bool comments = false;
 };
 
-bool ReadSnapshotFile(const std::string& file, std::string* bytes) {
-  std::FILE* in = stdin;
-  if (file != "-") {
-    if (!CheckInputFiles({file})) return false;
-    std::error_code status;
-    if (!std::filesystem::is_regular_file(file, status)) {
-      std::fprintf(stderr, "quorsma: error: %s is not a regular file (use - for standard input)\n", file.c_str());
-      return false;
-    }
-    const std::uintmax_t size = std::filesystem::file_size(file, status);
-    if (!status && size > kMaxSnapshotBytes) {
-      std::fprintf(stderr, "quorsma: error: %s is larger than %ju bytes\n", file.c_str(), kMaxSnapshotBytes);
-      return false;
-    }
-    in = std::fopen(file.c_str(), "rb");
-    if (in == nullptr) return CheckInputFiles({file});
-  }
-  const std::string name = file == "-" ? "standard input" : file;
-  char buffer[65536];
-  std::size_t n;
-  bool ok = true;
-  while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
-    bytes->append(buffer, n);
-    if (bytes->size() > kMaxSnapshotBytes) {
-      std::fprintf(stderr, "quorsma: error: %s is larger than %ju bytes\n", name.c_str(), kMaxSnapshotBytes);
-      ok = false;
-      break;
-    }
-  }
-  if (ok && std::ferror(in)) {
-    std::fprintf(stderr, "quorsma: error: cannot read %s\n", name.c_str());
-    ok = false;
-  }
-  if (in != stdin) std::fclose(in);
-  return ok;
-}
-
 int Restore(const RestoreArgs& args) {
-  std::string bytes;
-  if (!ReadSnapshotFile(args.file, &bytes)) return kExitBadInput;
+  std::string bytes, error;
+  if ((args.file != "-" && !CheckInputFiles({args.file}, kMaxImportBytes)) ||
+      !ReadInputFile(args.file, kMaxImportBytes, &bytes, &error))
+    return error.empty() ? kExitBadInput : BadInput(error);
   const std::string name = args.file == "-" ? "standard input" : args.file;
   std::vector<SnapshotEntry> entries;
   std::vector<std::string> errors;
@@ -163,7 +125,6 @@ int Restore(const RestoreArgs& args) {
   for (const SnapshotEntry& e : entries) in_file += e.has_comment ? 1 : 0;
   int64_t comments = 0;
   if (args.comments) {
-    std::string error;
     if (!RestoreComments(image, entries, &comments, &error)) return Fail(error);
   }
   std::printf("%s restored", Counted(static_cast<int64_t>(entries.size()), "value").c_str());
