@@ -54,6 +54,7 @@ class Changes:
         self._line, self._pending, self._enable_cell = section._log_cells()
         self._section = section  # keeps the mapping alive
         self._timeout = timeout
+        self._kept = None  # a line taken from the mailbox and not yet handed out
         self._lock = SectionLock("collector").acquire()
         self._earlier = None
         if enable:
@@ -64,17 +65,29 @@ class Changes:
         return self
 
     def __next__(self):
-        if self._lock is None:
-            raise StopIteration
-        waited_since = time.monotonic()
-        while self._pending.value != 1:
-            if self._timeout is not None and time.monotonic() - waited_since >= self._timeout:
-                self.close()
+        # No line taken from the mailbox is lost to an exception, such as the
+        # KeyboardInterrupt of Ctrl-C, which Python raises where its signal
+        # handler runs: at a call, a backward jump or the start of a function.
+        if self._kept is None:
+            if self._lock is None:
                 raise StopIteration
-            time.sleep(POLL_SECONDS)
-        raw = _take(self._line)
-        self._pending.value = 0
-        return parse_line(raw)
+            waited_since = time.monotonic()
+            while self._pending.value != 1:
+                if self._timeout is not None and time.monotonic() - waited_since >= self._timeout:
+                    self.close()
+                    raise StopIteration
+                time.sleep(POLL_SECONDS)
+            # Copied and parsed while the line stays in the mailbox: an
+            # exception up to here leaves it there, and only this collector
+            # takes it, so the next call takes it again.
+            change = parse_line(_take(self._line))
+            # Kept, then the mailbox freed for the next line, then handed out,
+            # with no call in between; should an exception come between them
+            # all the same, the next call hands the kept line out first.
+            self._kept = change
+            self._pending.value = 0
+        change, self._kept = self._kept, None
+        return change
 
     def close(self):
         if self._lock is None:

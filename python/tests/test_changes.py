@@ -1,4 +1,5 @@
 import os
+import signal
 import subprocess
 import sys
 
@@ -91,3 +92,70 @@ def test_an_unsafe_lock_directory_or_file_is_refused(tmp_path, monkeypatch):
     locks.SectionLock("runner").acquire().release()
     assert os.path.isfile(path)
 
+
+# Writes D2000 = 1, 2, ... COUNT through the library, each once the mailbox
+# is free, so that every write is logged.
+PRODUCER = """
+import sys, time, quorsma
+section = quorsma.attach()
+pending = section._log_cells()[1]
+for value in range(1, int(sys.argv[1]) + 1):
+    while pending.value:
+        time.sleep(0.0001)
+    section.set("D2000", value)
+"""
+
+
+def test_no_line_is_lost_to_keyboard_interrupts(section):
+    count = 3000
+    with section.changes(timeout=0.2, enable=True) as changes:
+        section.set("D2000", 0)  # the last logged value is now 0
+        list(changes)
+    armed = [False]  # KeyboardInterrupt only where the loop below catches it
+    interrupts = [0]
+    values = []
+
+    def on_sigint(*_):
+        if armed[0]:
+            interrupts[0] += 1
+            raise KeyboardInterrupt
+
+    def collect(changes):
+        # Item assignments run no call, so no handler runs between the
+        # except and the disarming.
+        while True:
+            try:
+                armed[0] = True
+                for change in changes:
+                    values.append(change.new)
+                    if change.new == count:
+                        break
+                armed[0] = False
+                return
+            except KeyboardInterrupt:
+                armed[0] = False
+
+    # Ctrl-C every millisecond, from a process of its own, so that the
+    # interrupts fall anywhere in the collector's work, not only where this
+    # process lets another thread run.
+    interrupter = (f"import os, signal, time\n"
+                   f"for _ in range(60000):\n    os.kill({os.getpid()}, signal.SIGINT)\n    time.sleep(0.001)")
+    earlier = signal.signal(signal.SIGINT, on_sigint)
+    producer = subprocess.Popen([sys.executable, "-c", PRODUCER, str(count)])
+    sender = None
+    try:
+        with section.changes(timeout=10, enable=True) as changes:
+            sender = subprocess.Popen([sys.executable, "-c", interrupter])
+            collect(changes)
+    finally:
+        if sender is not None:
+            sender.kill()
+            sender.wait()
+        signal.signal(signal.SIGINT, earlier)
+        try:
+            producer.wait(timeout=30)
+        finally:
+            producer.kill()
+            producer.wait()
+    assert interrupts[0] > 100, "the interrupts came too seldom to test anything"
+    assert values == list(range(1, count + 1))
