@@ -17,6 +17,7 @@
 #include "quorsma/quorsma.h"
 #include "scan_runner.h"
 #include "client_names.h"
+#include "force_table.h"
 #include "snapshot_restore.h"
 
 namespace {
@@ -152,6 +153,29 @@ void BM_RestoreComments(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * n);
 }
 BENCHMARK(BM_RestoreComments)->Arg(100)->Arg(2000)->Unit(benchmark::kMillisecond);
+
+// The runner and every force command read the whole force table: N forced
+// registers, read and checked line by line (linear in the lines).
+void BM_LoadForceTable(benchmark::State& state) {
+  const int64_t n = state.range(0);
+  quorsma::tool::ForceTable forces;
+  for (int64_t i = 0; i < n; ++i) forces.Set({"D", static_cast<int32_t>(i), static_cast<int32_t>(i)});
+  std::string error;
+  if (!forces.Save(&error)) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  for (auto _ : state) {
+    if (!forces.Load(&error) || static_cast<int64_t>(forces.forces().size()) != n) {
+      state.SkipWithError(error.c_str());
+      break;
+    }
+  }
+  forces.ClearAll();
+  forces.Save(&error);
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_LoadForceTable)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
