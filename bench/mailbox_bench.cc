@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "collector.h"
+#include "client_names.h"
 #include "client_names.h"
 #include "quorsma/quorsma.h"
 

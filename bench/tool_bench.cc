@@ -17,7 +17,7 @@
 #include "quorsma/quorsma.h"
 #include "scan_runner.h"
 #include "client_names.h"
-#include "force_table.h"
+#include "client_names.h"
 #include "snapshot_restore.h"
 
 namespace {

@@ -18,9 +18,10 @@ void StoreRelease(int32_t& cell, int32_t value) {
   std::atomic_ref<int32_t>(cell).store(value, std::memory_order_release);
 }
 
-std::size_t CopyLine(const char (&field)[1024], char (&out)[1024]) {
+// The line up to its terminator, or the whole field when it has none.
+std::size_t CopyLine(const char (&field)[1024], char (&out)[1025]) {
   const void* end = std::memchr(field, '\0', sizeof field);
-  const std::size_t n = end ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : sizeof field - 1;
+  const std::size_t n = end ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : sizeof field;
   std::memcpy(out, field, n);
   out[n] = '\0';
   return n;
@@ -100,8 +101,8 @@ bool TakeChange(MH_SHARED_STRUCTURE* image, qsc_change* out) {
   // A producer of this library writes the line before it sets the flag.  Copy
   // until two copies agree, so that a line being replaced while it is read is
   // not handed on torn.
-  char copy[1024];
-  char again[1024];
+  char copy[1025];
+  char again[1025];
   std::size_t n = CopyLine(image->LogLine, copy);
   for (int tries = 0; tries < 8; ++tries) {
     std::atomic_thread_fence(std::memory_order_acquire);

@@ -403,7 +403,7 @@ typedef struct qsc_change {
   int32_t old_value;
   int32_t new_value;
   char comment[256];  /* CP949, terminated */
-  char line[1024];    /* the whole line, CP949, terminated (the mailbox holds 1,023 bytes) */
+  char line[1025];    /* the whole line, CP949, terminated (the mailbox field holds 1,024 bytes) */
   int32_t line_length;
   int64_t taken_us;   /* when it was taken, microseconds since 1970 (UTC); 0 from qsc_change_parse */
 } qsc_change;
@@ -431,10 +431,122 @@ QSC_EXPORT void QSC_CALL qsc_waiter_wait(qsc_waiter *waiter, int64_t timeout_us)
 QSC_EXPORT int32_t QSC_CALL qsc_waiter_event_driven(const qsc_waiter *waiter);
 QSC_EXPORT void QSC_CALL qsc_waiter_close(qsc_waiter *waiter);
 
-/* ---- The section -------------------------------------------------------- */
+/* The collector: the one program of a section that takes its value-change
+ * lines.  qsc_collector_open takes the collector lock (below) and, with
+ * QSC_COLLECT_ENABLE, switches logging on (LogEnable = 1) until it is closed,
+ * when the earlier setting is put back.  QSC_BUSY with "another collector is
+ * running (pid N)" when another process collects. */
+typedef struct qsc_collector qsc_collector;
+enum { QSC_COLLECT_ENABLE = 1 };
+QSC_EXPORT int32_t QSC_CALL qsc_collector_open(MH_SHARED_STRUCTURE *image, int32_t flags, qsc_collector **out,
+                                               char *error, size_t error_size);
+/* Waits up to `timeout_us` microseconds (0: only looks) for the next line
+ * and takes and parses it in one step (qsc_change_take): QSC_OK with *out
+ * filled, or QSC_NO_LINE. */
+QSC_EXPORT int32_t QSC_CALL qsc_collector_next(qsc_collector *collector, int64_t timeout_us, qsc_change *out);
+QSC_EXPORT void QSC_CALL qsc_collector_close(qsc_collector *collector);
+
+/* Sets LogEnable and returns the value it had. */
+QSC_EXPORT int32_t QSC_CALL qsc_log_enable(MH_SHARED_STRUCTURE *image, int32_t enable);
+/* A time as the collectors print it before a line, in local time:
+ * "2026-12-08 04:36:03.123" for microseconds since 1970 (UTC). */
+QSC_EXPORT size_t QSC_CALL qsc_local_time_text(int64_t microseconds, char *out, size_t size);
+
+/* ---- The section and its files ------------------------------------------- */
 
 /* The name of the section in use: QUORSMA_SECTION, or the default name. */
 QSC_EXPORT size_t QSC_CALL qsc_section_name(char *out, size_t size);
+
+/* Section locks: only one process at a time does a job that must not be
+ * shared: "runner" (the ladder evaluation state is one per section),
+ * "collector" (the mailbox holds one line at a time) and "communication"
+ * (the program that moves field I/O).  The system releases a lock when its
+ * holder ends, however it ends.
+ *
+ * Protocol (the same for every program that takes these locks, whatever its
+ * language):
+ *   dir     Linux: $QUORSMA_LOCK_DIR, else /dev/shm/quorsma-<uid> (<uid> the
+ *           effective user id), made with mode 0700 when missing; a directory
+ *           named by QUORSMA_LOCK_DIR must exist.  Either is refused unless it
+ *           is a directory (not a symbolic link), owned by this user (or, for
+ *           QUORSMA_LOCK_DIR, by root) and not writable by others; writable by
+ *           its group is accepted.  Windows: %QUORSMA_LOCK_DIR%, else the
+ *           user's temporary directory.
+ *   file    quorsma.<section>.<job>.lock in that directory; <section> is the
+ *           section name with every character other than A-Z a-z 0-9 _ - .
+ *           replaced by _.  Linux: opened without following a symbolic link
+ *           and without waiting (O_NOFOLLOW | O_NONBLOCK), created with mode
+ *           0600, refused unless a regular file with one link; never removed.
+ *   lock    Linux: a write lock on the whole file by fcntl, without waiting
+ *           (an open-file-description lock; Python's fcntl.lockf(f, LOCK_EX |
+ *           LOCK_NB) takes a classic record lock, and the two conflict).
+ *           Windows: LockFileEx, exclusive, failing immediately, on the byte
+ *           at offset 0x40000000, so that the pid below stays readable.
+ *   holder  the holder writes its decimal pid and a newline at offset 0 and
+ *           cuts the file there; a program finding the lock taken reads it
+ *           for its message "another <job> is running (pid N)". */
+typedef struct qsc_lock qsc_lock;
+/* QSC_OK, QSC_BUSY (another process holds it) or QSC_FAILED (the directory
+ * or the file could not be used), with the message. */
+QSC_EXPORT int32_t QSC_CALL qsc_lock_acquire(const char *job, qsc_lock **out, char *error, size_t error_size);
+QSC_EXPORT void QSC_CALL qsc_lock_release(qsc_lock *lock);
+/* The lock directory, and the lock file of `job`, of the section in use. */
+QSC_EXPORT size_t QSC_CALL qsc_lock_dir(char *out, size_t size);
+QSC_EXPORT size_t QSC_CALL qsc_lock_path(const char *job, char *out, size_t size);
+
+/* Forces: devices held at a value against the program, kept in the file
+ * quorsma.<section>.forces of the lock directory:
+ *   section <identity>
+ *   X3 1
+ *   D100 1234
+ * <identity> names the section instance the forces were set on; a table of
+ * another instance counts as empty, so forces end with the section.  Forced
+ * devices are plain devices of X Y M L B S (0 or 1) and D W R Z (32 bits).
+ * The runner writes forced inputs (X) into the image before each scan and
+ * every other forced device after it, straight into the cells. */
+typedef struct qsc_force {
+  char device[4];
+  int32_t number;
+  int32_t value;
+} qsc_force;
+typedef struct qsc_forces qsc_forces;
+/* An empty table, not yet loaded. */
+QSC_EXPORT qsc_forces *QSC_CALL qsc_forces_new(void);
+QSC_EXPORT void QSC_CALL qsc_forces_free(qsc_forces *forces);
+/* Reads the table of the section in use (missing: empty).  QSC_BAD_INPUT when
+ * the file is damaged (not a table, not a regular file, too large: saving
+ * mends it), QSC_FAILED when it cannot be read; the table stays as it was. */
+QSC_EXPORT int32_t QSC_CALL qsc_forces_load(qsc_forces *forces, char *error, size_t error_size);
+/* Replaces the file whole. */
+QSC_EXPORT int32_t QSC_CALL qsc_forces_save(const qsc_forces *forces, char *error, size_t error_size);
+/* Between scans: reloads the file when it changed (one stat otherwise); the
+ * length of the reason a changed file was refused (once per change; the
+ * table stays as it was), 0 when there is none. */
+QSC_EXPORT size_t QSC_CALL qsc_forces_refresh(qsc_forces *forces, char *refusal, size_t size);
+QSC_EXPORT size_t QSC_CALL qsc_forces_count(const qsc_forces *forces);
+QSC_EXPORT int32_t QSC_CALL qsc_forces_at(const qsc_forces *forces, size_t index, qsc_force *out);
+/* Sets or replaces one force: QSC_BAD_INPUT for a device that cannot be
+ * forced, a number outside its area, or a bit device's value other than 0 or 1. */
+QSC_EXPORT int32_t QSC_CALL qsc_forces_set(qsc_forces *forces, const char *device, int32_t number, int32_t value);
+/* 1 when the device had a force, which is removed. */
+QSC_EXPORT int32_t QSC_CALL qsc_forces_clear(qsc_forces *forces, const char *device, int32_t number);
+QSC_EXPORT void QSC_CALL qsc_forces_clear_all(qsc_forces *forces);
+/* 1 and *value when the device is forced. */
+QSC_EXPORT int32_t QSC_CALL qsc_forces_find(const qsc_forces *forces, const char *device, int32_t number,
+                                            int32_t *value);
+/* Writes the forced values into the image: inputs (X), the others, or both. */
+enum { QSC_FORCE_INPUTS = 1, QSC_FORCE_OUTPUTS = 2 };
+QSC_EXPORT void QSC_CALL qsc_forces_apply(const qsc_forces *forces, MH_SHARED_STRUCTURE *image, int32_t which);
+/* Writes the force of one device into its cell now (0 when it has none). */
+QSC_EXPORT int32_t QSC_CALL qsc_forces_apply_one(const qsc_forces *forces, MH_SHARED_STRUCTURE *image,
+                                                 const char *device, int32_t number);
+/* After a load refused as damaged: what is wrong with the file (its length;
+ * 0 when the table is not damaged). */
+QSC_EXPORT size_t QSC_CALL qsc_forces_damage(const qsc_forces *forces, char *out, size_t size);
+/* The table's file. */
+QSC_EXPORT size_t QSC_CALL qsc_forces_path(char *out, size_t size);
+/* The largest table file read: 32 MiB, room for every forceable device. */
+#define QSC_MAX_FORCE_FILE_BYTES (32u << 20)
 
 #ifdef __cplusplus
 }  /* extern "C" */

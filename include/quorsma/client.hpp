@@ -517,6 +517,160 @@ inline std::string SectionName() {
   return detail::Text([](char* out, std::size_t size) { return qsc_section_name(out, size); });
 }
 
+
+// ---- The collector, section locks and forces ------------------------------
+
+// Takes the mailbox's lines (without the collector lock: see SectionLock).
+class Collector {
+ public:
+  explicit Collector(MH_SHARED_STRUCTURE* image) : image_(image) {}
+  // Takes the pending line, if there is one (CP949 bytes, as the library
+  // wrote it); false when none is pending.
+  bool Take(std::string* line) {
+    qsc_change change;
+    if (qsc_change_take(image_, &change) != QSC_OK) return false;
+    *line = LineOf(change);
+    return true;
+  }
+  // Sets LogEnable to 1 and puts the earlier value back at Restore.
+  void EnableLogging() {
+    const int32_t earlier = qsc_log_enable(image_, 1);
+    if (!enabled_) earlier_ = earlier;
+    enabled_ = true;
+  }
+  void Restore() {
+    if (!enabled_) return;
+    qsc_log_enable(image_, earlier_);
+    enabled_ = false;
+  }
+
+ private:
+  MH_SHARED_STRUCTURE* image_;
+  bool enabled_ = false;
+  int32_t earlier_ = 0;
+};
+
+// "2026-12-08 04:36:03.123  " and the line: the local time of `when`.
+inline std::string TimestampLine(std::chrono::system_clock::time_point when, const std::string& line) {
+  const int64_t us = std::chrono::duration_cast<std::chrono::microseconds>(when.time_since_epoch()).count();
+  return detail::Text([&](char* out, std::size_t size) { return qsc_local_time_text(us, out, size); }) + "  " + line;
+}
+
+inline std::string LockDir() {
+  return detail::Text([](char* out, std::size_t size) { return qsc_lock_dir(out, size); });
+}
+inline std::string SectionLockPath(std::string_view job) {
+  const std::string name(job);
+  return detail::Text([&](char* out, std::size_t size) { return qsc_lock_path(name.c_str(), out, size); });
+}
+
+// A section lock, held until Release or destruction.
+class SectionLock {
+ public:
+  SectionLock() = default;
+  ~SectionLock() { Release(); }
+  SectionLock(const SectionLock&) = delete;
+  SectionLock& operator=(const SectionLock&) = delete;
+  // Takes the lock of `job` without waiting; false with "another <job> is
+  // running (pid N)" or the reason the lock file could not be used.
+  bool Acquire(std::string_view job, std::string* error) {
+    Release();
+    const std::string name(job);
+    char reason[512];
+    if (qsc_lock_acquire(name.c_str(), &lock_, reason, sizeof reason) == QSC_OK) return true;
+    lock_ = nullptr;
+    if (error) *error = reason;
+    return false;
+  }
+  void Release() {
+    qsc_lock_release(lock_);
+    lock_ = nullptr;
+  }
+  bool held() const { return lock_ != nullptr; }
+
+ private:
+  qsc_lock* lock_ = nullptr;
+};
+
+inline constexpr std::size_t kMaxForceFileBytes = QSC_MAX_FORCE_FILE_BYTES;
+
+struct Force {
+  std::string device;
+  int32_t number = 0;
+  int32_t value = 0;
+  bool operator==(const Force& other) const {
+    return device == other.device && number == other.number && value == other.value;
+  }
+};
+
+inline bool IsForceable(std::string_view device) {
+  const qsc_device_kind* kind = FindKind(device);
+  return kind != nullptr && kind->forceable != 0;
+}
+inline std::string ForceTablePath() {
+  return detail::Text([](char* out, std::size_t size) { return qsc_forces_path(out, size); });
+}
+
+// The force table of the section in use (client.h).  Copies share the table.
+class ForceTable {
+ public:
+  ForceTable() : forces_(qsc_forces_new(), qsc_forces_free) {}
+  bool Load(std::string* error) { return Status(qsc_forces_load(forces_.get(), Reason(), kReason), error); }
+  bool Save(std::string* error) const { return Status(qsc_forces_save(forces_.get(), Reason(), kReason), error); }
+  bool damaged() const { return qsc_forces_damage(forces_.get(), nullptr, 0) > 0; }
+  std::string damage() const {
+    return detail::Text([&](char* out, std::size_t size) { return qsc_forces_damage(forces_.get(), out, size); });
+  }
+  std::vector<Force> forces() const {
+    std::vector<Force> all;
+    const std::size_t n = qsc_forces_count(forces_.get());
+    all.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      qsc_force f{};
+      qsc_forces_at(forces_.get(), i, &f);
+      all.push_back({detail::Field(f.device, sizeof f.device), f.number, f.value});
+    }
+    return all;
+  }
+  bool empty() const { return qsc_forces_count(forces_.get()) == 0; }
+  // Sets or replaces the force of a device; false for one that cannot be forced.
+  bool Set(const Force& force) {
+    return qsc_forces_set(forces_.get(), force.device.c_str(), force.number, force.value) == QSC_OK;
+  }
+  bool Clear(const std::string& device, int32_t number) {
+    return qsc_forces_clear(forces_.get(), device.c_str(), number) != 0;
+  }
+  void ClearAll() { qsc_forces_clear_all(forces_.get()); }
+  bool Has(const std::string& device, int32_t number) const {
+    return qsc_forces_find(forces_.get(), device.c_str(), number, nullptr) != 0;
+  }
+  void ApplyInputs(MH_SHARED_STRUCTURE* image) const { qsc_forces_apply(forces_.get(), image, QSC_FORCE_INPUTS); }
+  void ApplyOutputs(MH_SHARED_STRUCTURE* image) const { qsc_forces_apply(forces_.get(), image, QSC_FORCE_OUTPUTS); }
+  void ApplyAll(MH_SHARED_STRUCTURE* image) const {
+    qsc_forces_apply(forces_.get(), image, QSC_FORCE_INPUTS | QSC_FORCE_OUTPUTS);
+  }
+  // Writes one device's force into its cell now; false when it has none.
+  bool ApplyOne(MH_SHARED_STRUCTURE* image, const std::string& device, int32_t number) const {
+    return qsc_forces_apply_one(forces_.get(), image, device.c_str(), number) != 0;
+  }
+  // Between scans: reloads a changed file; why a changed file was refused
+  // (once per change), or empty.
+  std::string Refresh() {
+    return detail::Text([&](char* out, std::size_t size) { return qsc_forces_refresh(forces_.get(), out, size); });
+  }
+
+ private:
+  static constexpr std::size_t kReason = 1024;
+  char* Reason() const { return reason_.get(); }
+  bool Status(int32_t status, std::string* error) const {
+    if (status == QSC_OK) return true;
+    if (error) *error = reason_.get();
+    return false;
+  }
+  std::shared_ptr<qsc_forces> forces_;
+  std::shared_ptr<char[]> reason_{new char[kReason]()};
+};
+
 #endif  // !QSC_BUILDING
 
 }  // namespace quorsma::client

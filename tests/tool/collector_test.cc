@@ -1,4 +1,4 @@
-#include "collector.h"
+#include "client_names.h"
 
 #include <gtest/gtest.h>
 

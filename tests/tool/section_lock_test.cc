@@ -1,4 +1,4 @@
-#include "section_lock.h"
+#include "client_names.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "force_table.h"
+#include "client_names.h"
 #include "tool_test_support.h"
 
 #if !defined(_WIN32)

@@ -6,7 +6,7 @@
 
 #include "commands.h"
 #include "host.h"
-#include "section_lock.h"
+#include "client_names.h"
 #include "terminal.h"
 
 namespace quorsma::tool {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "clock.h"
-#include "collector.h"
+#include "client_names.h"
 #include "commands.h"
 #include "host.h"
 #include "library_messages.h"

@@ -11,13 +11,13 @@
 
 #include "commands.h"
 #include "device_output.h"
-#include "force_table.h"
+#include "client_names.h"
 #include "host.h"
 #include "library_messages.h"
 #include "monitor.h"
 #include "client_names.h"
 #include "plural.h"
-#include "section_lock.h"
+#include "client_names.h"
 #include "terminal.h"
 
 namespace quorsma::tool {
@@ -269,13 +269,12 @@ int ForceCommand(const ForceArgs& args) {
   if (args.assignment.size() != 2) return BadInput("force OPERAND VALUE, force --list or force --clear [OPERAND]");
   Write w;
   if (!CheckWrite(args.assignment[0], args.assignment[1], Role::kStore, &w)) return kExitBadInput;
-  if (!w.op.IsPlainDevice() || ForceCell(image, w.op.device, static_cast<int32_t>(w.op.number)) == nullptr)
-    return BadInput("only plain X, Y, M, L, B, S, D, W, R and Z devices can be forced");
   const Force force{w.op.device, static_cast<int32_t>(w.op.number), w.value};
-  forces.Set(force);
+  if (!w.op.IsPlainDevice() || !forces.Set(force))
+    return BadInput("only plain X, Y, M, L, B, S, D, W, R and Z devices can be forced");
   if (!forces.Save(&error)) return Fail(error);
   say_replaced();
-  *ForceCell(image, force.device, force.number) = force.value;
+  forces.ApplyOne(image, force.device, force.number);
   std::printf("%s forced to %d\n", w.text.c_str(), w.value);
   return 0;
 }

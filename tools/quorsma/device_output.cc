@@ -17,12 +17,12 @@ void AddOutputOptions(CLI::App* command, OutputArgs* args) {
 }
 
 void MarkForced(std::vector<DeviceValue>* rows, const ForceTable& forces) {
-  if (forces.forces().empty()) return;
+  if (forces.empty()) return;
   for (DeviceValue& row : *rows) {
     Operand op;
     if (!ParseOperand(row.operand, &op, nullptr) || op.kind == Operand::Kind::kConstant) continue;
     const DeviceRange cells = CellsOf(op);
-    for (int32_t n = cells.first; n <= cells.last && !row.forced; ++n) row.forced = forces.Find(op.device, n) != nullptr;
+    for (int32_t n = cells.first; n <= cells.last && !row.forced; ++n) row.forced = forces.Has(op.device, n);
   }
 }
 

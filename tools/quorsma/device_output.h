@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "client_names.h"
-#include "force_table.h"
+#include "client_names.h"
 #include "monitor.h"
 
 namespace quorsma::tool {

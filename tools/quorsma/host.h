@@ -38,11 +38,6 @@ inline std::string ConfigurationFile(bool* from_environment = nullptr) {
   return set ? std::string(path) : ExecutableDir() + "/_Configuration/_Configuration.ini";
 }
 
-// The identity of the section instance in use, which changes when the
-// section is made anew; "-" where there is none or it cannot be told
-// (Windows).
-std::string SectionIdentity();
-
 // A path for a new temporary file whose name starts with `stem`.
 std::string TemporaryPath(const std::string& stem);
 

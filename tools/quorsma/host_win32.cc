@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "host.h"
-#include "section_lock.h"
+#include "client_names.h"
 
 namespace quorsma::tool {
 
@@ -28,8 +28,6 @@ std::tm LocalTime(std::time_t seconds) {
 }
 
 int OtherSectionHolders() { return -1; }
-
-std::string SectionIdentity() { return "-"; }
 
 bool PrivateTemporaryFile::Create(const std::string& stem, const std::string& bytes, std::string* error) {
   Remove();

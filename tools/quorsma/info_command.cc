@@ -9,7 +9,7 @@
 #include "commands.h"
 #include "client_names.h"
 #include "host.h"
-#include "section_lock.h"
+#include "client_names.h"
 #include "quorsma/quorsma.h"
 #include "text_encoding.h"
 

@@ -6,12 +6,12 @@
 #include <string>
 #include <thread>
 
-#include "collector.h"
+#include "client_names.h"
 #include "client_names.h"
 #include "commands.h"
 #include "host.h"
 #include "plural.h"
-#include "section_lock.h"
+#include "client_names.h"
 #include "terminal.h"
 #include "text_encoding.h"
 

@@ -6,14 +6,14 @@
 
 #include "clock.h"
 #include "commands.h"
-#include "force_table.h"
+#include "client_names.h"
 #include "library_messages.h"
 #include "plural.h"
 #include "program_checker.h"
 #include "program_devices.h"
 #include "scan_loop.h"
 #include "scan_runner.h"
-#include "section_lock.h"
+#include "client_names.h"
 #include "terminal.h"
 
 namespace quorsma::tool {

@@ -13,7 +13,7 @@
 #include "host.h"
 #include "library_messages.h"
 #include "plural.h"
-#include "section_lock.h"
+#include "client_names.h"
 #include "snapshot_format.h"
 #include "snapshot_restore.h"
 #include "terminal.h"

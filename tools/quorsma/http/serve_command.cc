@@ -10,13 +10,13 @@
 #include <thread>
 
 #include "api_server.h"
-#include "collector.h"
+#include "client_names.h"
 #include "commands.h"
 #include "host.h"
 #include "library_messages.h"
 #include "client_names.h"
 #include "server_limits.h"
-#include "section_lock.h"
+#include "client_names.h"
 #include "listen_address.h"
 #include "log_feed.h"
 #include "terminal.h"

@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "section_lock.h"
+#include "../section_lock.h"
 
-namespace quorsma::tool {
+namespace qsc {
 namespace {
 
 std::string ErrorText(int code) { return std::strerror(code); }
@@ -262,4 +262,4 @@ void SectionLock::Release() {
   handle_ = kNone;
 }
 
-}  // namespace quorsma::tool
+}  // namespace qsc

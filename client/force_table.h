@@ -31,10 +31,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "quorsma/quorsma.h"
+#include "quorsma/client.h"
 #include "section_lock.h"
 
-namespace quorsma::tool {
+namespace qsc {
 
 struct Force {
   std::string device;
@@ -46,7 +46,7 @@ struct Force {
 };
 
 // 983,030 devices can be forced, each in at most 20 bytes.
-inline constexpr std::size_t kMaxForceFileBytes = 32u << 20;
+inline constexpr std::size_t kMaxForceFileBytes = QSC_MAX_FORCE_FILE_BYTES;
 
 class ForceTable {
  public:
@@ -107,4 +107,4 @@ bool IsForceable(const std::string& device);
 // other kinds.
 int32_t* ForceCell(MH_SHARED_STRUCTURE* image, const std::string& device, int32_t number);
 
-}  // namespace quorsma::tool
+}  // namespace qsc

@@ -42,10 +42,9 @@
 #include <string>
 #include <string_view>
 
-namespace quorsma::tool {
+#include "section.h"
 
-// The section name in use: QUORSMA_SECTION, else the default name.
-std::string SectionName();
+namespace qsc {
 
 // The directory of the section files (QUORSMA_LOCK_DIR, else the default),
 // as a path; whether it is safe is checked when a file in it is opened.
@@ -117,4 +116,4 @@ class SectionLock {
   intptr_t handle_ = kNone;  // file descriptor or HANDLE
 };
 
-}  // namespace quorsma::tool
+}  // namespace qsc

@@ -4,10 +4,11 @@
 #include <charconv>
 #include <string_view>
 
-#include "host.h"
-#include "client_names.h"
+#include "device_kinds.h"
+#include "operand_grammar.h"
+#include "section.h"
 
-namespace quorsma::tool {
+namespace qsc {
 namespace {
 
 // The next field of `line` after blanks, moving `line` past it.
@@ -48,10 +49,8 @@ std::string ForceTablePath() {
 }
 
 bool IsForceable(const std::string& device) {
-  for (const char* kind : {"X", "Y", "M", "L", "B", "S", "D", "W", "R", "Z"}) {
-    if (device == kind) return true;
-  }
-  return false;
+  const qsc_device_kind* kind = FindKind(device);
+  return kind != nullptr && kind->forceable;
 }
 
 int32_t* ForceCell(MH_SHARED_STRUCTURE* image, const std::string& device, int32_t number) {
@@ -175,4 +174,4 @@ std::string ForceTable::Refresh() {
   return Load(&error) ? std::string() : error;
 }
 
-}  // namespace quorsma::tool
+}  // namespace qsc

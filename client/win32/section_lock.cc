@@ -6,9 +6,9 @@
 #include <fstream>
 #include <system_error>
 
-#include "section_lock.h"
+#include "../section_lock.h"
 
-namespace quorsma::tool {
+namespace qsc {
 namespace {
 
 constexpr DWORD kLockOffset = 0x40000000;
@@ -150,4 +150,4 @@ void SectionLock::Release() {
   handle_ = kNone;
 }
 
-}  // namespace quorsma::tool
+}  // namespace qsc

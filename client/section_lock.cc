@@ -5,7 +5,7 @@
 
 #include "quorsma/quorsma.h"
 
-namespace quorsma::tool {
+namespace qsc {
 namespace {
 
 std::string Sanitized(std::string_view name) {
@@ -36,11 +36,6 @@ std::string BusyMessage(std::string_view job, const char* pid_text) {
 
 }  // namespace detail
 
-std::string SectionName() {
-  const char* name = std::getenv("QUORSMA_SECTION");
-  return name != nullptr && *name != '\0' ? name : QSMA_SECTION_NAME;
-}
-
 std::string LockDir() {
   if (!detail::LockDirChosen()) return detail::DefaultLockDir();
   std::string dir = std::getenv("QUORSMA_LOCK_DIR");
@@ -59,4 +54,4 @@ std::string SectionLockPath(std::string_view job) {
   return LockDir() + separator + SectionFileName(std::string(job) + ".lock");
 }
 
-}  // namespace quorsma::tool
+}  // namespace qsc

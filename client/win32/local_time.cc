@@ -1,0 +1,11 @@
+#include "../local_time.h"
+
+namespace qsc {
+
+std::tm LocalTime(std::time_t seconds) {
+  std::tm local{};
+  localtime_s(&local, &seconds);
+  return local;
+}
+
+}  // namespace qsc
