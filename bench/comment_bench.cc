@@ -106,7 +106,7 @@ void BM_SaveAfterAttach(benchmark::State& state) {
   Project project;
   SectionEnv env;
   const std::string section = "qsma_comment_bench_" + std::to_string(getpid());
-  void* handle = env.CreateSection(section.c_str(), sizeof(Image));
+  void* handle = env.CreateSection(section.c_str(), sizeof(Image), nullptr);
   auto* writer = static_cast<Image*>(env.MapSection(handle, sizeof(Image)));
   if (writer == nullptr) {
     state.SkipWithError("no section");

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "config/names.h"
 #include "core/format.h"
@@ -71,6 +72,20 @@ std::string ConfigurationPath(const std::string& module_dir) {
   return path;
 }
 
+std::string ChooseConfigurationFile(platform::Env& env, const std::string& module_dir, const char* system_file) {
+  // QUORSMA_CONFIG names another configuration file; nothing else changes.
+  std::string path = env.GetEnvironment(names::kConfigVariable);
+  if (!path.empty()) return path;
+  path = ConfigurationPath(module_dir);
+  if constexpr (platform::kPathSeparator == '/') {
+    std::vector<char> bytes;
+    if (system_file != nullptr && env.ReadFile(path.c_str(), &bytes) == platform::ReadResult::kMissing &&
+        env.ReadFile(system_file, &bytes) != platform::ReadResult::kMissing)
+      return system_file;
+  }
+  return path;
+}
+
 void ReadConfiguration(const Context& context) {
   Image& image = *context.image;
   platform::Env& env = *context.env;
@@ -80,9 +95,7 @@ void ReadConfiguration(const Context& context) {
   // leaves ModuleDir empty rather than cut to another directory's name.
   std::string module_dir = ModuleDirectory(env.ExecutablePath());
   if (!StoreText(image.ModuleDir, module_dir)) image.ModuleDir[0] = '\0';
-  // QUORSMA_CONFIG names another configuration file; nothing else changes.
-  std::string path = env.GetEnvironment(names::kConfigVariable);
-  if (path.empty()) path = ConfigurationPath(module_dir);
+  const std::string path = ChooseConfigurationFile(env, module_dir);
 
   for (const ConfigKey& entry : kKeys) {
     char value[kReadBuffer];

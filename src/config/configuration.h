@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "config/names.h"
 #include "core/context.h"
+#include "platform/env.h"
 
 namespace quorsma::config {
 
@@ -18,5 +20,13 @@ std::string ModuleDirectory(const std::string& executable_path);
 
 // The configuration file's path for a module directory.
 std::string ConfigurationPath(const std::string& module_dir);
+
+// The file the configuration is read from, first found of: QUORSMA_CONFIG
+// (when set, whether or not the file exists), the configuration beside the
+// executable in `module_dir`, and on Linux `system_file` (the system's
+// configuration).  The one beside the executable when none exists, so the
+// messages name the place a program looks first.
+std::string ChooseConfigurationFile(platform::Env& env, const std::string& module_dir,
+                                    const char* system_file = names::kSystemConfigFile);
 
 }  // namespace quorsma::config

@@ -8,6 +8,10 @@ inline constexpr char kConfigDir[] = "_Configuration";
 inline constexpr char kConfigFile[] = "_Configuration.ini";
 // Names a configuration file to read in place of that one.
 inline constexpr char kConfigVariable[] = "QUORSMA_CONFIG";
+// Read on Linux when there is no configuration beside the executable: the
+// system's configuration, which a program built against the installed
+// library finds without being told.
+inline constexpr char kSystemConfigFile[] = "/etc/quorsma/_Configuration.ini";
 
 // The section of the configuration file that holds the keys below.
 inline constexpr char kConfigSection[] = "LAST_LIST_SETTING";

@@ -1,6 +1,5 @@
 #include "exports/open_library.h"
 
-#include <cstdint>
 #include <string>
 
 #include "comment/comment_loader.h"
@@ -14,31 +13,27 @@
 #include "platform/env.h"
 
 namespace quorsma::exports {
-namespace {
-
-// Data registers D1000..D1099 add up to 0 until the retentive registers of a
-// section are loaded: a later process finds them loaded and leaves the
-// registers as the running programs have them.
-constexpr int32_t kLoadProbeFirst = 1000;
-constexpr int32_t kLoadProbeEnd = 1100;
-
-// Summed in 64 bits, so values cannot cancel through 32-bit wrap-around.
-bool RetentiveRegistersUnloaded(const Image& image) {
-  int64_t sum = 0;
-  for (int32_t i = kLoadProbeFirst; i < kLoadProbeEnd; ++i) sum += image.D[i];
-  return sum == 0;
-}
-
-}  // namespace
 
 void OpenLibrary(segment::Segment& segment) {
   segment.context().env->Trace(text::kTraceAttach);
-  if (segment.Create() != 1) return;
+  const auto read_texts = [&segment] {
+    const Context context = segment.context();
+    config::ReadConfiguration(context);
+    comment::LoadMemoryComment(context);
+  };
+  // The saved registers go only into a section this process has just made:
+  // never over the values of one that running programs already hold.  The
+  // other processes wait to open it until they are in.
+  bool filled = false;
+  const auto fill_new = [&] {
+    read_texts();
+    config::LoadRetentiveRegisters(segment.context());
+    filled = true;
+  };
+  if (segment.Create(fill_new) != 1) return;
+  if (!filled) read_texts();
 
   const Context& context = segment.context();
-  config::ReadConfiguration(context);
-  comment::LoadMemoryComment(context);
-  if (RetentiveRegistersUnloaded(*context.image)) config::LoadRetentiveRegisters(context);
   const Image& image = *context.image;
   const std::string settings =
       FieldText(image.MemParaPath) + platform::kPathSeparator + config::names::kExclusionFile;

@@ -8,8 +8,9 @@
 namespace quorsma::exports {
 
 // Trace line, section creation and, only when that succeeded, the loaders in
-// this order: configuration, comments, retentive registers (only while they
-// have not been loaded into the section yet) and the exclusion settings.
+// this order: configuration, comments, retentive registers (only into a
+// section that this call created, before other processes can open it) and
+// the exclusion settings.
 void OpenLibrary(segment::Segment& segment);
 // Trace line, pending file flushes, and release of this process's view.
 void CloseLibrary(segment::Segment& segment);

@@ -66,8 +66,14 @@ class Env {
 
   // ---- Named shared section ----
   // Creates the named section of `size` zero-filled bytes, or opens it when it
-  // exists.  Returns an opaque handle, or null on failure.
-  virtual void* CreateSection(const char* name, std::size_t size) = 0;
+  // exists.  Returns an opaque handle, or null on failure.  When `created` is
+  // given it tells whether this call made the section afresh; a section made
+  // so is then, where the system allows (Linux), this process's alone until
+  // ShareSection(handle): other processes wait to open it, so the creator
+  // fills it before anyone sees it.
+  virtual void* CreateSection(const char* name, std::size_t size, bool* created) = 0;
+  // Lets other processes open a section created with `created` asked for.
+  virtual void ShareSection([[maybe_unused]] void* handle) {}
   // Maps the whole section; null on failure.
   virtual void* MapSection(void* handle, std::size_t size) = 0;
   virtual void UnmapSection(void* address, std::size_t size) = 0;
@@ -187,7 +193,10 @@ class EnvWrapper : public Env {
   explicit EnvWrapper(Env* target) : target_(target) {}
   Env* target() const { return target_; }
 
-  void* CreateSection(const char* name, std::size_t size) override { return target_->CreateSection(name, size); }
+  void* CreateSection(const char* name, std::size_t size, bool* created) override {
+    return target_->CreateSection(name, size, created);
+  }
+  void ShareSection(void* handle) override { target_->ShareSection(handle); }
   void* MapSection(void* handle, std::size_t size) override { return target_->MapSection(handle, size); }
   void UnmapSection(void* address, std::size_t size) override { target_->UnmapSection(address, size); }
   void CloseSection(void* handle) override { target_->CloseSection(handle); }

@@ -7,7 +7,7 @@
 
 namespace quorsma::segment {
 
-int32_t Segment::Create() {
+int32_t Segment::Create(const std::function<void()>& fill_new) {
   LifecycleGuard guard(lifecycle_busy_);
   platform::Env* env = env_;
   // A name that would meet another section, or lose its lock objects, is
@@ -19,7 +19,8 @@ int32_t Segment::Create() {
     return 0;
   }
   std::string name = platform::SectionName(*env);
-  void* handle = env->CreateSection(name.c_str(), sizeof(Image));
+  bool created = false;
+  void* handle = env->CreateSection(name.c_str(), sizeof(Image), &created);
   if (handle == nullptr) {
     env->Trace(text::kTraceCreateFailed);
     return 0;
@@ -31,6 +32,8 @@ int32_t Segment::Create() {
     return 0;
   }
   image_.store(static_cast<Image*>(view), std::memory_order_release);
+  if (created && fill_new) fill_new();
+  env->ShareSection(handle);
   // The earlier view stays mapped; its handle is no longer needed to keep the
   // section, which the new handle holds.
   if (mapping_handle_ != nullptr) env->CloseSection(mapping_handle_);

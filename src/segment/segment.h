@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <thread>
 
 #include "core/context.h"
@@ -26,8 +27,10 @@ class Segment {
   // 0 on failure (with its trace line), leaving an earlier view and handle as
   // they were.  A second call maps a second view and takes it in place of the
   // first, which stays mapped (threads may still be reading it); the first
-  // handle is closed, the new one keeps the section.
-  int32_t Create();
+  // handle is closed, the new one keeps the section.  `fill_new` runs once the
+  // view is in place, only when this call made the section afresh, and (on
+  // Linux) before any other process can open it.
+  int32_t Create(const std::function<void()>& fill_new = {});
   // Unmaps this process's view.  Afterwards the image is not available here:
   // operations on it fail cleanly instead of touching unmapped memory.
   void Delete();

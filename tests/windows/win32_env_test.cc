@@ -30,10 +30,13 @@ constexpr std::size_t kSmallSection = 1 << 20;
 TEST(Win32SectionTest, SecondOpenOfANameSharesTheBytesOfTheFirst) {
   Env* env = DefaultEnv();
   std::string name = quorsma::testing::UniqueWinSectionName("env");
-  void* first = env->CreateSection(name.c_str(), kSmallSection);
-  void* second = env->CreateSection(name.c_str(), kSmallSection);
+  bool first_created = false, second_created = true;
+  void* first = env->CreateSection(name.c_str(), kSmallSection, &first_created);
+  void* second = env->CreateSection(name.c_str(), kSmallSection, &second_created);
   ASSERT_NE(first, nullptr);
   ASSERT_NE(second, nullptr);
+  EXPECT_TRUE(first_created);
+  EXPECT_FALSE(second_created);  // only the first open makes it afresh
   auto* a = static_cast<int32_t*>(env->MapSection(first, kSmallSection));
   auto* b = static_cast<int32_t*>(env->MapSection(second, kSmallSection));
   ASSERT_NE(a, nullptr);
@@ -48,7 +51,7 @@ TEST(Win32SectionTest, SecondOpenOfANameSharesTheBytesOfTheFirst) {
   env->CloseSection(first);
   env->CloseSection(second);
   // The last handle gone, the name starts afresh.
-  void* again = env->CreateSection(name.c_str(), kSmallSection);
+  void* again = env->CreateSection(name.c_str(), kSmallSection, nullptr);
   auto* c = static_cast<int32_t*>(env->MapSection(again, kSmallSection));
   ASSERT_NE(c, nullptr);
   EXPECT_EQ(c[5], 0);
@@ -59,7 +62,7 @@ TEST(Win32SectionTest, SecondOpenOfANameSharesTheBytesOfTheFirst) {
 TEST(Win32SectionTest, WholeImageSizedSectionMaps) {
   Env* env = DefaultEnv();
   std::string name = quorsma::testing::UniqueWinSectionName("image");
-  void* handle = env->CreateSection(name.c_str(), sizeof(Image));
+  void* handle = env->CreateSection(name.c_str(), sizeof(Image), nullptr);
   ASSERT_NE(handle, nullptr);
   auto* image = static_cast<Image*>(env->MapSection(handle, sizeof(Image)));
   ASSERT_NE(image, nullptr);
@@ -73,7 +76,7 @@ TEST(Win32SectionTest, WholeImageSizedSectionMaps) {
 TEST(Win32SectionTest, BadNamesAndHandlesFailWithoutAView) {
   Env* env = DefaultEnv();
   // A namespace that does not exist.
-  EXPECT_EQ(env->CreateSection("NoSuchNamespace\\qsma", kSmallSection), nullptr);
+  EXPECT_EQ(env->CreateSection("NoSuchNamespace\\qsma", kSmallSection, nullptr), nullptr);
   EXPECT_EQ(env->MapSection(nullptr, kSmallSection), nullptr);
   env->UnmapSection(nullptr, kSmallSection);  // no effect
   env->CloseSection(nullptr);                 // no effect

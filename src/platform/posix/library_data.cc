@@ -36,7 +36,7 @@ void InitRobust(pthread_mutex_t* mutex) {
 
 }  // namespace
 
-LibraryData* AttachLibraryData(const char* section_name) {
+LibraryData* AttachLibraryData(const char* section_name, const SharedAccess& access) {
   State& state = TheState();
   std::lock_guard<std::mutex> guard(state.mutex);
   if (state.data != nullptr) return state.data;
@@ -54,7 +54,7 @@ LibraryData* AttachLibraryData(const char* section_name) {
     munmap(address, sizeof(LibraryData));
     return true;
   };
-  if (!OpenSharedObject(name, sizeof(LibraryData), &object, initialise)) return nullptr;
+  if (!OpenSharedObject(name, sizeof(LibraryData), &object, initialise, &access)) return nullptr;
   void* address = mmap(nullptr, sizeof(LibraryData), PROT_READ | PROT_WRITE, MAP_SHARED, object.fd, 0);
   if (address == MAP_FAILED) {
     CloseSharedObject(name, &object);

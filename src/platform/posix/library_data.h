@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/posix/shared_access.h"
 #include "quorsma/quorsma.h"
 
 namespace quorsma::platform {
@@ -26,8 +27,8 @@ static_assert(offsetof(LibraryData, collector_waiters) == QSMA_COLLECTOR_WAITERS
               "the waiter count lies where the public header says");
 
 // Maps the library data of `section_name`, creating and initialising it for
-// the first holder.  Null when it cannot be had.
-LibraryData* AttachLibraryData(const char* section_name);
+// the first holder, with the access of `access`.  Null when it cannot be had.
+LibraryData* AttachLibraryData(const char* section_name, const SharedAccess& access);
 void DetachLibraryData();
 
 // Locks a robust process-shared mutex; a lock abandoned by a dead holder is

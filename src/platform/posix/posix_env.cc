@@ -21,11 +21,15 @@
 #include "platform/env.h"
 #include "platform/posix/background_sync.h"
 #include "platform/posix/library_data.h"
+#include "platform/posix/shared_access.h"
 #include "platform/posix/shared_object.h"
 #include "platform/profile.h"
 
 namespace quorsma::platform {
 namespace {
+
+// Where the system keeps the POSIX shared-memory objects.
+constexpr char kSharedMemoryDir[] = "/dev/shm";
 
 struct SectionHandle {
   std::string name;
@@ -65,7 +69,8 @@ class RobustLock final : public InterProcessLock {
 
 class PosixEnv final : public Env {
  public:
-  void* CreateSection(const char* name, std::size_t size) override {
+  void* CreateSection(const char* name, std::size_t size, bool* created) override {
+    const SharedAccess& access = Access();
     auto* handle = new SectionHandle;
     handle->name = SharedObjectName(name);
     // The whole section is reserved when it is created, as on Windows: a
@@ -82,16 +87,31 @@ class PosixEnv final : public Env {
         return error == 0;
       };
     }
-    if (!OpenSharedObject(handle->name, size, &handle->object, reserve)) {
+    if (!OpenSharedObject(handle->name, size, &handle->object, reserve, &access, created != nullptr)) {
       const int error = errno;
-      delete handle;
       if (!sparse && (error == ENOSPC || error == ENOMEM))
         ShowMessage(("The shared section needs " + std::to_string(size) +
                      " bytes of shared memory (/dev/shm), which it does not have: " + ErrorText(error))
                         .c_str());
+      if (error == EACCES || error == EPERM) {
+        const std::string hint = AccessHint(kSharedMemoryDir + handle->name);
+        ShowMessage(("The shared section " + handle->name + " cannot be opened: " + ErrorText(error) +
+                     (hint.empty() ? std::string() : ". " + hint))
+                        .c_str());
+      }
+      delete handle;
       return nullptr;
     }
+    if (handle->object.access_error != 0)
+      ShowMessage(("The shared section " + handle->name + " could not be given to group " + access.group_name + ": " +
+                   ErrorText(handle->object.access_error) + "; only its owner can use it")
+                      .c_str());
+    if (created != nullptr) *created = handle->object.created;
     return handle;
+  }
+
+  void ShareSection(void* handle) override {
+    if (handle != nullptr) ShareSharedObject(&static_cast<SectionHandle*>(handle)->object);
   }
 
   void* MapSection(void* handle, std::size_t size) override {
@@ -224,11 +244,17 @@ class PosixEnv final : public Env {
     struct stat st = {};
     if (error == 0 && like != nullptr && stat(like, &st) == 0) {
       // What the user set on the file is kept; the owner only where this
-      // process may give it away.
-      if (fchown(fd, st.st_uid, st.st_gid) != 0) {
+      // process may give it away, the group where this process is in it
+      // (a member of the plant's group rewriting a file of the service).
+      if (fchown(fd, st.st_uid, st.st_gid) != 0 && fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0) {
         // Not permitted: the file stays this process's own.
       }
       if (fchmod(fd, st.st_mode & 07777) != 0) error = errno;
+    } else if (error == 0) {
+      // A new file: shared with the plant's group when one is set, else as
+      // the process's umask makes it.
+      const SharedAccess& access = Access();
+      if (access.has_group || !GetEnvironment(kModeVariable).empty()) ApplySharedAccess(fd, access);
     }
     if (error == 0 && !named) {
       char proc_path[64];
@@ -337,7 +363,18 @@ class PosixEnv final : public Env {
 
  private:
   LibraryData* Data() {
-    return AttachLibraryData(SectionName(*this).c_str());
+    return AttachLibraryData(SectionName(*this).c_str(), Access());
+  }
+
+  // Read once per process, when first needed; a setting that cannot be used
+  // is reported then.
+  const SharedAccess& Access() {
+    std::call_once(access_once_, [this] {
+      access_ = ResolveSharedAccess(HasEnvironment(kGroupVariable), GetEnvironment(kGroupVariable),
+                                    GetEnvironment(kModeVariable));
+      if (!access_.problem.empty()) ShowMessage(access_.problem.c_str());
+    });
+    return access_;
   }
 
   void BindLocks() {
@@ -358,6 +395,8 @@ class PosixEnv final : public Env {
   std::mutex views_mutex_;
   std::vector<View> views_;
 
+  std::once_flag access_once_;
+  SharedAccess access_;
   BackgroundSync syncer_{this};
   std::once_flag bind_once_;
   RobustLock log_lock_{&LibraryData::log_lock};

@@ -62,9 +62,11 @@ std::string SharedObjectName(const std::string& name) {
 }
 
 bool OpenSharedObject(const std::string& name, std::size_t size, SharedObject* out,
-                      const std::function<bool(int fd)>& on_create) {
+                      const std::function<bool(int fd)>& on_create, const SharedAccess* access,
+                      bool keep_exclusive) {
+  const mode_t create_mode = access != nullptr ? access->mode : 0600;
   for (int attempt = 0; attempt < 1000; ++attempt) {
-    int fd = AboveStandardStreams(shm_open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    int fd = AboveStandardStreams(shm_open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, create_mode));
     if (fd < 0) return false;
     bool sole_holder = LockByteZero(fd, F_WRLCK, /*wait=*/false);
     if (!sole_holder && !LockByteZero(fd, F_RDLCK, /*wait=*/true)) {
@@ -89,7 +91,13 @@ bool OpenSharedObject(const std::string& name, std::size_t size, SharedObject* o
         errno = saved;
         return false;
       }
-      LockByteZero(fd, F_RDLCK, /*wait=*/false);  // atomic downgrade
+      // A fresh object of this process's own takes the group and mode asked
+      // for (one left behind by another user keeps its owner's).
+      struct stat st = {};
+      out->access_error = 0;
+      if (access != nullptr && fstat(fd, &st) == 0 && st.st_uid == geteuid() && !ApplySharedAccess(fd, *access))
+        out->access_error = errno;
+      if (!keep_exclusive) LockByteZero(fd, F_RDLCK, /*wait=*/false);  // atomic downgrade
     } else {
       struct stat st = {};
       if (fstat(fd, &st) != 0 || static_cast<std::size_t>(st.st_size) < size) {
@@ -100,10 +108,17 @@ bool OpenSharedObject(const std::string& name, std::size_t size, SharedObject* o
     }
     out->fd = fd;
     out->created = sole_holder;
+    out->exclusive = sole_holder && keep_exclusive;
     return true;
   }
   errno = EAGAIN;
   return false;
+}
+
+void ShareSharedObject(SharedObject* object) {
+  if (object->fd < 0 || !object->exclusive) return;
+  LockByteZero(object->fd, F_RDLCK, /*wait=*/false);  // atomic downgrade
+  object->exclusive = false;
 }
 
 void CloseSharedObject(const std::string& name, SharedObject* object) {

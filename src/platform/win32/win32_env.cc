@@ -80,7 +80,9 @@ std::string ProgramTitle(const std::string& path) {
 
 class Win32Env final : public Env {
  public:
-  void* CreateSection(const char* name, std::size_t size) override {
+  // Windows has no way to keep a new mapping from others while it is filled:
+  // `created` is told, and the section is open to all at once.
+  void* CreateSection(const char* name, std::size_t size, bool* created) override {
     if (!FitsInDword(size)) return nullptr;  // the high size word is 0
     SECURITY_ATTRIBUTES security = {};
     security.nLength = sizeof(SECURITY_ATTRIBUTES);  // 12 bytes on 32-bit Windows
@@ -88,8 +90,10 @@ class Win32Env final : public Env {
     security.bInheritHandle = FALSE;
     // An existing section of that name is opened as it stands: the first
     // process creates it zero-filled, later ones share its bytes.
-    return CreateFileMappingA(INVALID_HANDLE_VALUE, &security, kSectionProtection, 0,
-                              static_cast<DWORD>(size), name);
+    HANDLE handle = CreateFileMappingA(INVALID_HANDLE_VALUE, &security, kSectionProtection, 0,
+                                       static_cast<DWORD>(size), name);
+    if (created != nullptr) *created = handle != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
+    return handle;
   }
 
   void* MapSection(void* handle, std::size_t size) override {

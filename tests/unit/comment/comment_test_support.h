@@ -56,7 +56,7 @@ class TestSection {
  public:
   TestSection(SectionEnv& env, const std::string& tag)
       : env_(env), name_("qsma_" + tag + "_" + std::to_string(::getpid())) {
-    handle_ = env_.CreateSection(name_.c_str(), sizeof(Image));
+    handle_ = env_.CreateSection(name_.c_str(), sizeof(Image), nullptr);
     if (handle_) image_ = static_cast<Image*>(env_.MapSection(handle_, sizeof(Image)));
   }
   ~TestSection() {

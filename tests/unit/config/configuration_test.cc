@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -155,6 +156,35 @@ TEST_F(ConfigurationTest, ConfigVariableNamesAnotherFile) {
   config::ReadConfiguration(context);
   EXPECT_EQ(FieldText(image->EqpName), "OTHER");
   EXPECT_EQ(FieldText(image->ModuleDir), dir.File("app") + kSep);
+}
+
+// The first found of QUORSMA_CONFIG, the file beside the executable and (on
+// Linux) the system's configuration; the one beside when none exists.
+TEST_F(ConfigurationTest, SearchOrderOfTheConfigurationFile) {
+  const std::string module_dir = dir.File("app") + kSep;
+  const std::string beside = config::ConfigurationPath(module_dir);
+  const std::string variable = dir.File("variable.ini");
+  const std::string system = dir.File("system.ini");
+  const bool on_linux = kSep == '/';
+  struct Case {
+    const char* name;
+    bool variable_set, beside_exists, system_exists;
+    std::string chosen;
+  } cases[] = {
+      {"variable, even naming no file", true, true, true, variable},
+      {"beside the executable before the system's", false, true, true, beside},
+      {"the system's when none is beside", false, false, true, on_linux ? system : beside},
+      {"none at all: beside, where the messages say it was looked for", false, false, false, beside},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(dir.File("app"));
+    std::filesystem::remove(system);
+    if (c.variable_set) env.environment["QUORSMA_CONFIG"] = variable; else env.environment.erase("QUORSMA_CONFIG");
+    if (c.beside_exists) WriteBytes(beside, "[LAST_LIST_SETTING]\r\n");
+    if (c.system_exists) WriteBytes(system, "[LAST_LIST_SETTING]\r\n");
+    EXPECT_EQ(config::ChooseConfigurationFile(env, module_dir, system.c_str()), c.chosen);
+  }
 }
 
 TEST_F(ConfigurationTest, SecondProgramReplacesTheTexts) {

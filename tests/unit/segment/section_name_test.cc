@@ -13,7 +13,7 @@ namespace {
 // Fails the test if a section is created at all.
 class NoSectionEnv : public TestEnv {
  public:
-  void* CreateSection(const char*, std::size_t) override {
+  void* CreateSection(const char*, std::size_t, bool*) override {
     ADD_FAILURE() << "section created";
     return nullptr;
   }
