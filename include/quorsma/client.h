@@ -548,6 +548,24 @@ QSC_EXPORT size_t QSC_CALL qsc_forces_path(char *out, size_t size);
 /* The largest table file read: 32 MiB, room for every forceable device. */
 #define QSC_MAX_FORCE_FILE_BYTES (32u << 20)
 
+/* ---- Running as a service ----------------------------------------------- */
+
+/* Tells the service manager that started this program (systemd, through the
+ * socket that NOTIFY_SOCKET names) how the program is doing.  `state` holds
+ * one or more assignments, one a line:
+ *   READY=1            once the program serves: listening, or scanning
+ *   STATUS=<one line>  what it is doing, shown by systemctl status
+ *   WATCHDOG=1         from the main loop, at least every half of
+ *                      qsc_service_watchdog_usec() when that is not 0
+ *   STOPPING=1         when it begins to stop
+ * Without NOTIFY_SOCKET (a program started by hand) nothing is sent and 0 is
+ * returned; 1 when sent, -1 when sending failed.  Windows: always 0. */
+QSC_EXPORT int32_t QSC_CALL qsc_service_notify(const char *state);
+/* The watchdog interval in microseconds that the service manager set for
+ * this process (WatchdogSec, through WATCHDOG_USEC); 0 when it watches
+ * nothing. */
+QSC_EXPORT int64_t QSC_CALL qsc_service_watchdog_usec(void);
+
 #ifdef __cplusplus
 }  /* extern "C" */
 #endif

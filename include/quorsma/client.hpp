@@ -671,6 +671,15 @@ class ForceTable {
   std::shared_ptr<char[]> reason_{new char[kReason]()};
 };
 
+// Running as a service (see qsc_service_notify): Notify("READY=1"),
+// Notify("STATUS=serving 3 clients"), Notify("WATCHDOG=1").  True when sent.
+inline bool ServiceNotify(const std::string& state) { return qsc_service_notify(state.c_str()) > 0; }
+// How often the service manager wants WATCHDOG=1 at the latest; zero when it
+// watches nothing.  Send it at half this interval.
+inline std::chrono::microseconds ServiceWatchdogInterval() {
+  return std::chrono::microseconds(qsc_service_watchdog_usec());
+}
+
 #endif  // !QSC_BUILDING
 
 }  // namespace quorsma::client
