@@ -13,10 +13,19 @@
 #   lib/python3/dist-packages/quorsma/   the Python package
 #   share/quorsma/examples/              example programs and the C client
 #   share/quorsma/installation/          the default installation's data files
+#   share/man/man1/quorsma*.1.gz         manual pages made from the help text
+#   share/doc/quorsma/                   README, copyright, changelog.Debian.gz
 #
 # The library reads the configuration beside the running executable, resolved
 # through links; the tool therefore lives in a directory of its own, and the
 # link in bin/ finds the configuration there.
+#
+# Under the prefix /usr (the Debian package) the system's places take over:
+#   /etc/quorsma/_Configuration.ini      the configuration (none beside the
+#                                        tool: every program finds this one)
+#   /etc/quorsma/example.*               an example instance's files
+#   lib/systemd/system/                  the service units and quorsma.target
+#   /var/lib/quorsma                     the data (made by postinst)
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -90,7 +99,40 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/python/_installed.py DESTINATION ${QUO
 # naming the data directories of this prefix, and the links.
 quorsma_relative(tool_to_share ${QUORSMA_TOOL_DIR} ${QUORSMA_SHARE_DIR})
 quorsma_relative(bin_to_tool ${CMAKE_INSTALL_BINDIR} ${QUORSMA_TOOL_DIR})
+# Manual pages from the built tool's help text (help2man), and the package's
+# documentation.
+find_program(QUORSMA_HELP2MAN help2man)
+if(QUORSMA_HELP2MAN)
+  set(man_dir ${PROJECT_BINARY_DIR}/man)
+  add_custom_command(
+    OUTPUT ${man_dir}/quorsma.1.gz
+    COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:quorsma> -DHELP2MAN=${QUORSMA_HELP2MAN}
+            -DVERSION=${PROJECT_VERSION} -DINCLUDE=${PROJECT_SOURCE_DIR}/packaging/man/quorsma.h2m -DOUT=${man_dir}
+            -P ${PROJECT_SOURCE_DIR}/packaging/man/make_man_pages.cmake
+    DEPENDS quorsma ${PROJECT_SOURCE_DIR}/packaging/man/make_man_pages.cmake
+            ${PROJECT_SOURCE_DIR}/packaging/man/quorsma.h2m
+    COMMENT "Making the manual pages from the help text")
+  add_custom_target(quorsma_man_pages ALL DEPENDS ${man_dir}/quorsma.1.gz)
+  install(DIRECTORY ${man_dir}/ DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 FILES_MATCHING PATTERN "*.1.gz")
+else()
+  message(WARNING "help2man not found: no manual pages (scripts/setup-linux.sh installs it)")
+endif()
+file(READ ${PROJECT_SOURCE_DIR}/packaging/doc/changelog.Debian changelog)
+if(NOT changelog MATCHES "^quorsma \\(${PROJECT_VERSION}\\)")
+  message(FATAL_ERROR "packaging/doc/changelog.Debian does not begin with version ${PROJECT_VERSION}")
+endif()
+set(changelog_gz ${PROJECT_BINARY_DIR}/doc/changelog.Debian.gz)
+add_custom_command(OUTPUT ${changelog_gz}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/doc
+  COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/packaging/doc/changelog.Debian > ${changelog_gz}
+  DEPENDS ${PROJECT_SOURCE_DIR}/packaging/doc/changelog.Debian)
+add_custom_target(quorsma_changelog ALL DEPENDS ${changelog_gz})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/doc/copyright ${changelog_gz} ${PROJECT_SOURCE_DIR}/README.md
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/quorsma)
+
 install(CODE "
+  set(QUORSMA_PACKAGING_DIR \"${PROJECT_SOURCE_DIR}/packaging\")
+  set(QUORSMA_EXAMPLE_PROGRAM \"${PROJECT_SOURCE_DIR}/examples/traffic_light.il\")
   set(QUORSMA_CONFIG_TEMPLATE \"${PROJECT_SOURCE_DIR}/examples/installation/_Configuration.ini.in\")
   set(QUORSMA_PROGRAM_VER \"${PROJECT_VERSION}\")
   set(QUORSMA_TOOL_DIR \"${QUORSMA_TOOL_DIR}\")
