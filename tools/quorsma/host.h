@@ -6,7 +6,9 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 namespace quorsma::tool {
 
@@ -28,14 +30,22 @@ inline std::string LocalTimeText(std::time_t seconds) {
   return std::string(text, n);
 }
 
-// The configuration file the library of this process reads: QUORSMA_CONFIG
-// when set, else _Configuration/_Configuration.ini beside the executable.
-// `from_environment` (when given) tells which.
+// The configuration file the library of this process reads, first found of:
+// QUORSMA_CONFIG when set, _Configuration/_Configuration.ini beside the
+// executable, and on Linux /etc/quorsma/_Configuration.ini (the one beside
+// when none exists).  `from_environment` (when given) tells the first case.
 inline std::string ConfigurationFile(bool* from_environment = nullptr) {
   const char* path = std::getenv("QUORSMA_CONFIG");
   const bool set = path != nullptr && *path != '\0';
   if (from_environment != nullptr) *from_environment = set;
-  return set ? std::string(path) : ExecutableDir() + "/_Configuration/_Configuration.ini";
+  if (set) return std::string(path);
+  const std::string beside = ExecutableDir() + "/_Configuration/_Configuration.ini";
+#if !defined(_WIN32)
+  constexpr char kSystemFile[] = "/etc/quorsma/_Configuration.ini";
+  std::error_code error;
+  if (!std::filesystem::exists(beside, error) && std::filesystem::exists(kSystemFile, error)) return kSystemFile;
+#endif
+  return beside;
 }
 
 // A path for a new temporary file whose name starts with `stem`.

@@ -47,7 +47,8 @@ std::vector<InfoField> Collect(const MH_SHARED_STRUCTURE* image) {
       {"section", "section", SectionName(), false, " (" + std::to_string(QSMA_SECTION_SIZE) + " bytes)"},
       {"size", "bytes", std::to_string(QSMA_SECTION_SIZE), true},
       {"address", "address", address},
-      {"configuration file", "configuration_file", config_file, false, from_env ? " (QUORSMA_CONFIG)" : ""},
+      {"configuration file", "configuration_file", config_file, false, from_env ? " (QUORSMA_CONFIG; else beside the tool, then /etc/quorsma)"
+                   : " (first of QUORSMA_CONFIG, beside the tool, /etc/quorsma)"},
       {"module directory", "module_directory", Text(image->ModuleDir)},
       {"EQP_NAME", "EQP_NAME", Text(image->EqpName)},
       {"PROGRAM_VER", "PROGRAM_VER", Text(image->ProgramVer)},
