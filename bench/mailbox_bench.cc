@@ -26,8 +26,7 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "client_names.h"
-#include "client_names.h"
+#include "cli/client_names.h"
 #include "quorsma/quorsma.h"
 
 extern char** environ;

@@ -12,13 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "clock.h"
-#include "program_checker.h"
+#include "cli/clock.h"
+#include "runner/program_checker.h"
 #include "quorsma/quorsma.h"
-#include "scan_runner.h"
-#include "client_names.h"
-#include "client_names.h"
-#include "snapshot_restore.h"
+#include "runner/scan_runner.h"
+#include "cli/client_names.h"
+#include "snapshot/snapshot_restore.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 // Comments, CP949 and UTF-8, and value-change lines.
 #include "../change_line.h"
+#include "../comment_failure.h"
 #include "../comment_rules.h"
 #include "../device_values.h"
 #include "../text_encoding.h"
@@ -17,6 +18,11 @@ QSC_EXPORT int32_t QSC_CALL qsc_comment_from_utf8(const char* utf8, size_t lengt
   OutText(converted, cp949, QSC_COMMENT_MAX_BYTES + 1);
   if (cp949_length != nullptr) *cp949_length = converted.size();
   return QSC_OK;
+}
+
+QSC_EXPORT size_t QSC_CALL qsc_comment_write_failure(const MH_SHARED_STRUCTURE* image, char* out, size_t size) {
+  if (image == nullptr) return OutText("the section is not mapped", out, size);
+  return OutText(CommentWriteFailure(image), out, size);
 }
 
 QSC_EXPORT int32_t QSC_CALL qsc_comment_check(const char* cp949, size_t length, char* error, size_t error_size) {

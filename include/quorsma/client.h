@@ -346,6 +346,12 @@ QSC_EXPORT const char *QSC_CALL qsc_csv_header(void);
 QSC_EXPORT size_t QSC_CALL qsc_comment_of(const MH_SHARED_STRUCTURE *image, const char *device, int64_t number,
                                           char *out, size_t size);
 
+/* Why the comment file could not be rewritten, after a comment editor
+ * (smModifyMemoryComment, smModifyMemoryComment_FromFile) returned 0: "cannot
+ * write PATH/Resource/Others/COMMENT.WCD: REASON", found by trying what the
+ * library tried (reading the file, writing a file of its size beside it,
+ * removed again), or the nearest this process can tell. */
+QSC_EXPORT size_t QSC_CALL qsc_comment_write_failure(const MH_SHARED_STRUCTURE *image, char *out, size_t size);
 /* Checks a comment given in UTF-8 and gives its CP949 bytes: no control
  * characters, only characters CP949 holds, at most QSC_COMMENT_MAX_BYTES
  * bytes in CP949.  `cp949` takes at least QSC_COMMENT_MAX_BYTES + 1 bytes. */

@@ -439,6 +439,10 @@ inline bool CommentFromUtf8(std::string_view utf8, std::string* cp949, std::stri
   cp949->assign(converted, length);
   return true;
 }
+// Why the comment file could not be rewritten (client.h).
+inline std::string CommentWriteFailure(const MH_SHARED_STRUCTURE* image) {
+  return detail::Text([&](char* out, std::size_t size) { return qsc_comment_write_failure(image, out, size); });
+}
 // Checks a comment in CP949.
 inline bool CheckComment(std::string_view cp949, std::string* error) {
   char reason[256];

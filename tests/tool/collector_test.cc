@@ -1,4 +1,4 @@
-#include "client_names.h"
+#include "cli/client_names.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "child_process.h"
-#include "text_encoding.h"
+#include "cli/text_encoding.h"
 #include "tool_test_support.h"
 
 namespace quorsma::tool {

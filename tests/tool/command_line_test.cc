@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "input_file.h"
+#include "cli/input_file.h"
 #include "tool_program_test.h"
 
 namespace quorsma::tool {

@@ -1,4 +1,4 @@
-#include "client_names.h"
+#include "cli/client_names.h"
 
 #include <gtest/gtest.h>
 

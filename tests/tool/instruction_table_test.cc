@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "instruction_table.h"
+#include "runner/instruction_table.h"
 
 namespace quorsma::tool {
 namespace {

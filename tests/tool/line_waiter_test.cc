@@ -4,7 +4,7 @@
 #include <future>
 #include <thread>
 
-#include "client_names.h"
+#include "cli/client_names.h"
 #include "tool_test_support.h"
 
 namespace quorsma::tool {

@@ -1,11 +1,11 @@
-#include "program_checker.h"
+#include "runner/program_checker.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "instruction_table.h"
-#include "program_parser.h"
+#include "runner/instruction_table.h"
+#include "runner/program_parser.h"
 #include "tool_test_support.h"
 
 namespace quorsma::tool {

@@ -1,9 +1,9 @@
-#include "scan_runner.h"
+#include "runner/scan_runner.h"
 
 #include <gtest/gtest.h>
 
-#include "library_messages.h"
-#include "scan_loop.h"
+#include "cli/library_messages.h"
+#include "runner/scan_loop.h"
 #include "tool_test_support.h"
 
 namespace quorsma::tool {

@@ -1,4 +1,4 @@
-#include "client_names.h"
+#include "cli/client_names.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "client_names.h"
 #include "tool_test_support.h"
 
 #if !defined(_WIN32)

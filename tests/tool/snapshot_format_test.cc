@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "snapshot_format.h"
+#include "snapshot/snapshot_format.h"
 
 namespace quorsma::tool {
 namespace {

@@ -10,9 +10,9 @@
 #include <thread>
 
 #include "child_process.h"
-#include "comment_import.h"
+#include "comments/comment_import.h"
 #include "tool_test_support.h"
-#include "text_encoding.h"
+#include "cli/text_encoding.h"
 
 namespace quorsma::tool {
 namespace {

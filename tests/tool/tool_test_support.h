@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "program.h"
-#include "program_checker.h"
-#include "program_parser.h"
+#include "runner/program.h"
+#include "runner/program_checker.h"
+#include "runner/program_parser.h"
 #include "quorsma/quorsma.h"
-#include "terminal.h"
+#include "cli/terminal.h"
 
 namespace quorsma::tool::testing {
 

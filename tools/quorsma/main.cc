@@ -2,7 +2,7 @@
 // subcommands; each lives in its own *_command.cc.
 #include <CLI/CLI.hpp>
 
-#include "commands.h"
+#include "cli/commands.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"quorsma: run ladder programs on, watch and edit the soft-PLC device memory of this machine",

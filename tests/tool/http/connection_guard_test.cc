@@ -1,6 +1,6 @@
 // The connection account of quorsma serve: who is closed to make room, and
 // when a deadline closes a connection.
-#include "connection_guard.h"
+#include "http/connection_guard.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The token comparison and the listen and Host addresses of quorsma serve.
 #include <gtest/gtest.h>
 
-#include "listen_address.h"
-#include "token.h"
+#include "http/listen_address.h"
+#include "http/token.h"
 
 namespace quorsma::tool::http {
 namespace {

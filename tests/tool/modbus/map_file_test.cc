@@ -1,5 +1,5 @@
 // Map files: what is refused, with its line, and the shape of what is taken.
-#include "map_file.h"
+#include "modbus/map_file.h"
 
 #include "modbus_test_support.h"
 

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <regex>
 
-#include "text_encoding.h"
+#include "cli/text_encoding.h"
 #include "tool_fixture.h"
 
 namespace quorsma::tool::mqtt {

@@ -3,9 +3,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "change_message.h"
-#include "line_queue.h"
-#include "set_request.h"
+#include "mqtt/change_message.h"
+#include "mqtt/line_queue.h"
+#include "mqtt/set_request.h"
 
 namespace quorsma::tool::mqtt {
 namespace {

@@ -2,16 +2,21 @@
 
 #include <nlohmann/json.hpp>
 
-#include "client_names.h"
-#include "comment_failure.h"
+#include "quorsma/client.h"
 #include "device_requests.h"
-#include "library_messages.h"
-#include "plural.h"
 #include "server_limits.h"
-#include "text_encoding.h"
 #include "token.h"
 
 namespace quorsma::tool::http {
+
+using namespace quorsma::client;
+
+namespace {
+
+// "2 earlier items", for the answer to a batch that failed part way.
+std::string EarlierItems(std::size_t n) { return std::to_string(n) + (n == 1 ? " earlier item" : " earlier items"); }
+
+}  // namespace
 
 extern const std::string_view kServePage;
 
@@ -130,7 +135,7 @@ Answer ApiHandlers::WriteDevices(const std::string& text) {
     ApplyWrite(write);
     if (LibraryMessageCount() != messages)
       return Refuse(500, "the library refused the write of " + std::string(write.operand) + " (" +
-                             Counted(static_cast<int64_t>(objects.size()), "earlier item") + " written)");
+                             EarlierItems(objects.size()) + " written)");
     objects.push_back(ToJson(ReadDeviceValue(image_, write.operand, ReadPath::kImage), ValueFormat::kDec));
   }
   return Answer{200, JoinArray(objects)};
@@ -146,7 +151,7 @@ Answer ApiHandlers::WriteComments(const std::string& text) {
   for (const CommentWrite& write : plan) {
     if (!smModifyMemoryComment(write.kind.c_str(), write.number, write.cp949.c_str()))
       return Refuse(500, CommentWriteFailure(image_) + " (the comment of " + write.operand + " stays in memory only; " +
-                             Counted(static_cast<int64_t>(list.size()), "earlier item") + " set)");
+                             EarlierItems(list.size()) + " set)");
     list.push_back({{"operand", write.operand}, {"comment", Cp949ToUtf8(CommentOf(image_, write.kind, write.number))}});
   }
   return Reply(list);

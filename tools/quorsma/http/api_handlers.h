@@ -10,11 +10,13 @@
 #include <string_view>
 #include <vector>
 
-#include "client_names.h"
+#include "quorsma/client.h"
 #include "log_feed.h"
 #include "quorsma/quorsma.h"
 
 namespace quorsma::tool::http {
+
+using namespace quorsma::client;
 
 struct ServerConfig {
   std::string section;        // the section's name

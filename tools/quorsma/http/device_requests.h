@@ -11,10 +11,12 @@
 #include <string_view>
 #include <vector>
 
-#include "client_names.h"
+#include "quorsma/client.h"
 #include "quorsma/quorsma.h"
 
 namespace quorsma::tool::http {
+
+using namespace quorsma::client;
 
 struct Refusal {
   int status = 400;  // 400 bad request, 403 not allowed

@@ -15,11 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "client_names.h"
+#include "quorsma/client.h"
 #include "log_feed.h"
 #include "quorsma/quorsma.h"
 
 namespace quorsma::tool::http {
+
+using namespace quorsma::client;
 
 class EventStream {
  public:

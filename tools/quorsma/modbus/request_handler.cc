@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
-#include "library_messages.h"
+#include "quorsma/client.h"
 
 namespace quorsma::tool::modbus {
+
+using namespace quorsma::client;
 namespace {
 
 constexpr int kHeaderLength = 7;  // transaction, protocol, length, unit

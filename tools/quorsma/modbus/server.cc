@@ -25,7 +25,6 @@
 #include <vector>
 
 #include "request_reader.h"
-#include "terminal.h"
 
 namespace quorsma::tool::modbus {
 namespace {
@@ -155,7 +154,7 @@ void Server::Serve(Client* client) {
       if (got.outcome != Reception::kRequest) {
         if (client->state == Client::kEvicted)
           reason = "its place went to a new client (idle while every place was taken)";
-        else if (StopRequested()) reason = "the server stops";
+        else if (options_.stop_requested()) reason = "the server stops";
         else if (got.outcome == Reception::kIdle) reason = "idle timeout";
         else if (got.outcome == Reception::kTooSlow)
           reason = "request not whole within " + std::to_string(request_timeout_ms_ / 1000) + " s";
@@ -237,8 +236,7 @@ int Server::Run() {
   Say("listening on %s:%d", options_.host.c_str(), ntohs(bound.sin_port));
 
   std::signal(SIGPIPE, SIG_IGN);
-  InstallStopHandler();
-  while (!StopRequested()) {
+  while (!options_.stop_requested()) {
     pollfd p{listen_fd, POLLIN, 0};
     const int ready = poll(&p, 1, 200);
     ReapFinished();

@@ -5,6 +5,8 @@
 // time.
 #pragma once
 
+#include <functional>
+
 #include <cstdint>
 #include <string>
 
@@ -31,9 +33,12 @@ struct ServerOptions {
   // closed.  The idle timeout bounds both too when it is shorter.
   int request_timeout_seconds = 5;
   bool verbose = false;
+  // Asked between accepts and reads; the server stops once it says true
+  // (the command wires it to SIGINT and SIGTERM).
+  std::function<bool()> stop_requested = [] { return false; };
 };
 
-// Serves until SIGINT or SIGTERM.  Prints "listening on HOST:PORT" once the
+// Serves until options.stop_requested says so.  Prints "listening on HOST:PORT" once the
 // socket listens, one line per client connecting and leaving, and with
 // `verbose` one line per request.  Returns the process's exit code.
 int RunServer(const ServerOptions& options, MH_SHARED_STRUCTURE* image, const AddressMap& map,

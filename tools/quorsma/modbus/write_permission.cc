@@ -1,8 +1,10 @@
 #include "write_permission.h"
 
-#include "client_names.h"
+#include "quorsma/client.h"
 
 namespace quorsma::tool::modbus {
+
+using namespace quorsma::client;
 
 bool ParseWritePermission(const std::string& text, WritePermission* out, std::string* error) {
   // The server writes whole devices: a register bit (D100.3) would let a

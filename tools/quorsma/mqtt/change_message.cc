@@ -9,9 +9,11 @@
 #include <ctime>
 #include <nlohmann/json.hpp>
 
-#include "text_encoding.h"
+#include "quorsma/client.h"
 
 namespace quorsma::tool::mqtt {
+
+using namespace quorsma::client;
 namespace {
 
 // Reads a decimal int32 at `*p` (an optional '-' first), advancing `*p`.

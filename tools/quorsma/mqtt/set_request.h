@@ -9,9 +9,11 @@
 #include <string>
 
 #include "quorsma/quorsma.h"
-#include "client_names.h"
+#include "quorsma/client.h"
 
 namespace quorsma::tool::mqtt {
+
+using namespace quorsma::client;
 
 // Parses a payload; false when it is not a 32-bit number (0xFFFFFFFF is -1).
 bool ParseSetValue(std::string text, int32_t* value);

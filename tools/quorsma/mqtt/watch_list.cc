@@ -1,8 +1,10 @@
 #include "watch_list.h"
 
-#include "client_names.h"
+#include "quorsma/client.h"
 
 namespace quorsma::tool::mqtt {
+
+using namespace quorsma::client;
 
 bool WatchList::Parse(const std::string& text, std::string* error) {
   DeviceList list;

@@ -7,10 +7,12 @@
 #include <utility>
 #include <vector>
 
-#include "client_names.h"
+#include "quorsma/client.h"
 #include "quorsma/quorsma.h"
 
 namespace quorsma::tool::mqtt {
+
+using namespace quorsma::client;
 
 class WatchList {
  public:

@@ -22,10 +22,12 @@
 #include <unordered_set>
 
 #include "broker_connection.h"
-#include "client_names.h"
+#include "quorsma/client.h"
 #include "quorsma/quorsma.h"
 
 namespace quorsma::tool::mqtt {
+
+using namespace quorsma::client;
 
 class WriteHandler {
  public:

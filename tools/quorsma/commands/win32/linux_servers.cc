@@ -1,0 +1,27 @@
+// The network servers and bridges are Linux programs: the Windows build of the
+// tool has their subcommands only to say that they are left out.
+#include <string>
+
+#include "cli/commands.h"
+
+namespace quorsma::tool {
+namespace {
+
+void AddLeftOut(CLI::App& app, const std::string& name, const std::string& what, int* exit_code) {
+  CLI::App* command = app.add_subcommand(name, what + ": a Linux program, not part of this Windows build");
+  command->allow_extras();
+  const std::string message = "quorsma " + name + " is a Linux program; this Windows build does not include it";
+  command->callback([exit_code, message] { *exit_code = Fail(message); });
+}
+
+}  // namespace
+
+void AddModbusCommand(CLI::App& app, int* exit_code) { AddLeftOut(app, "modbus", "Modbus TCP server", exit_code); }
+
+void AddServeCommand(CLI::App& app, int* exit_code) {
+  AddLeftOut(app, "serve", "HTTP API and browser device monitor", exit_code);
+}
+
+void AddMqttCommand(CLI::App& app, int* exit_code) { AddLeftOut(app, "mqtt", "MQTT publisher", exit_code); }
+
+}  // namespace quorsma::tool
