@@ -83,13 +83,14 @@ install(FILES ${tool_build_dir}/installation/plc/Resource/Others/COMMENT.WCD
 install(DIRECTORY DESTINATION ${QUORSMA_SHARE_DIR}/installation/setting)
 install(DIRECTORY DESTINATION ${QUORSMA_SHARE_DIR}/installation/log)
 
-# The Python package, with the installed places of the library and of the
+# The Python package, with the installed places of the libraries and of the
 # tool's configuration, relative to the package.
 quorsma_relative(python_to_lib ${QUORSMA_PYTHON_DIR}/quorsma ${CMAKE_INSTALL_LIBDIR})
 quorsma_relative(python_to_tool ${QUORSMA_PYTHON_DIR}/quorsma ${QUORSMA_TOOL_DIR})
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/python/_installed.py
-  "\"\"\"Where the installation put the library and the tool's configuration, relative to this package.\"\"\"\n"
+  "\"\"\"Where the installation put the libraries and the tool's configuration, relative to this package.\"\"\"\n"
   "LIBRARY = \"${python_to_lib}/libQuorSMA.so.${PROJECT_VERSION_MAJOR}\"\n"
+  "CLIENT_LIBRARY = \"${python_to_lib}/libquorsma-client.so.${PROJECT_VERSION_MAJOR}\"\n"
   "CONFIG = \"${python_to_tool}/_Configuration/_Configuration.ini\"\n")
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/python/quorsma DESTINATION ${QUORSMA_PYTHON_DIR}
   FILES_MATCHING PATTERN "*.py" PATTERN "__pycache__" EXCLUDE)

@@ -22,6 +22,7 @@ DEVICE_AREAS = {
     "X": (0x004BFFD0, 65535),
     "Y": (0x004FFFCC, 65535),
     "Tset": (0x005BFFC0, 65535),
+    "Tcoil": (0x005FFFBC, 65535),
 }
 
 # Single int32 cells and the value-change slot.

@@ -1,23 +1,27 @@
-"""Value-change lines, taken from the section's one-line mailbox.
+"""Value-change lines, taken from the section's one-line mailbox by the client
+library's collector.
 
-The library puts one line at a time into LogLine and sets LogLinePending to
-1; the collector copies the line, then clears the flag so that the next one
-can come.  Only one collector may run on a section (the collector lock,
-shared with `quorsma log`).
+The core puts one line at a time into the mailbox; the collector
+(qsc_collector_next) waits for it, copies and parses it into a record and
+frees the mailbox for the next line, all in one call.  Only one collector may
+run on a section (the collector lock, shared with `quorsma log`).
 """
 
+import asyncio
+import ctypes
 import datetime
-import re
+import threading
 import time
-from typing import NamedTuple, Optional
+import warnings
+from typing import AsyncIterator, Iterator, NamedTuple, Optional
 
-from .locks import SectionLock
+from . import _client
 
-ENCODING = "cp949"
-POLL_SECONDS = 0.001
-
-# "VC => M[0005]=0 => 1 \t: PUMP": B and W numbers are hexadecimal.
-_LINE = re.compile(r"VC => (M|B|L|D|W)\[([0-9A-F]+)\]=(-?\d+) => (-?\d+) \t: (.*)", re.DOTALL)
+# The longest single wait in the library: a stop asked by close() (another
+# thread, the asyncio form) is seen within it, and so is Ctrl-C where a signal
+# does not end the wait.
+_SLICE_SECONDS = 0.05
+_UNSET = object()
 
 
 class Change(NamedTuple):
@@ -30,90 +34,190 @@ class Change(NamedTuple):
     line: str  # the whole line as the library wrote it, decoded
 
 
-def parse_line(raw, when=None):
-    """A Change from a line's CP949 bytes; a line of another form keeps only
-    its text (kind None), so nothing is dropped."""
-    when = when or datetime.datetime.now()
-    text = raw.decode(ENCODING, "replace")
-    match = _LINE.fullmatch(text)
-    if not match:
-        return Change(None, None, None, None, "", when, text)
-    kind, number, old, new, comment = match.groups()
-    return Change(kind, int(number, 16 if kind in "BW" else 10), int(old), int(new), comment, when, text)
+def _client_of(section=None):
+    if section is not None:
+        return section.client
+    from . import attach
+    return attach().client
+
+
+def _change(client, record, when=None) -> Change:
+    if when is None:
+        when = datetime.datetime.fromtimestamp(record.taken_us / 1e6) if record.taken_us else datetime.datetime.now()
+    line = client.to_text(record.line)
+    if not record.parsed:
+        return Change(None, None, None, None, "", when, line)
+    return Change(record.kind.decode("ascii"), record.number, record.old_value, record.new_value,
+                  client.to_text(record.comment), when, line)
+
+
+def parse_line(raw: bytes, when: Optional[datetime.datetime] = None, section=None) -> Change:
+    """A Change from a line's CP949 bytes, parsed by the client library; a
+    line of another form keeps only its text (kind None), so nothing is
+    dropped."""
+    client = _client_of(section)
+    record = _client.ChangeRecord()
+    client.lib.qsc_change_parse(raw, len(raw), ctypes.byref(record))
+    return _change(client, record, when or datetime.datetime.now())
+
+
+def _seconds(name, value):
+    if value is not None and not value >= 0:
+        raise ValueError(f"{name}: seconds, 0 or more, or None, not {value!r}")
+    return value
 
 
 class Changes:
     """The iterator of Section.changes().  It takes the collector lock when it
-    is made and gives it back when it ends: at the timeout, at close(), at
-    the end of a with block, or when it is garbage-collected."""
+    is made and gives it back when it ends: after `idle_timeout` seconds
+    without a line, `duration` seconds after it was made, at close(), at the
+    end of a with block, or when it is garbage-collected.
 
-    def __init__(self, section, timeout, enable):
-        self._lock = None
-        if timeout is not None and not timeout >= 0:
-            raise ValueError(f"timeout: seconds, 0 or more, or None, not {timeout!r}")
-        self._line, self._pending, self._enable_cell = section._log_cells()
+    A line taken from the mailbox lives in a record of this iterator from the
+    moment the library took it until next() hands it out: an exception in
+    between, such as the KeyboardInterrupt of Ctrl-C, leaves it there, and
+    the next call hands it out first."""
+
+    def __init__(self, section, idle_timeout: Optional[float] = None, duration: Optional[float] = None,
+                 enable: bool = False):
+        self._collector = None
+        self._idle_timeout = _seconds("idle_timeout", idle_timeout)
+        _seconds("duration", duration)
         self._section = section  # keeps the mapping alive
-        self._timeout = timeout
-        self._kept = None  # a line taken from the mailbox and not yet handed out
-        self._lock = SectionLock("collector").acquire()
-        self._earlier = None
-        if enable:
-            self._earlier = self._enable_cell.value
-            self._enable_cell.value = 1
+        self._client = section.client
+        self._ends = None if duration is None else time.monotonic() + duration
+        self._record = _client.ChangeRecord()  # taken_us != 0: a line not yet handed out
+        self._record_ref = ctypes.byref(self._record)
+        self._guard = threading.Lock()  # held around each call into the collector
+        self._stop = False
+        collector, error = ctypes.c_void_p(), self._client.error_buffer()
+        status = self._client.lib.qsc_collector_open(section.image, _client.COLLECT_ENABLE if enable else 0,
+                                                     ctypes.byref(collector), error, _client.ERROR_BYTES)
+        if status != _client.OK:
+            raise self._client.fail(status, error, failed=RuntimeError)
+        self._collector = collector
+        section._opened(self)
 
-    def __iter__(self):
+    @property
+    def closed(self) -> bool:
+        return self._collector is None
+
+    def __iter__(self) -> Iterator[Change]:
         return self
 
-    def __next__(self):
-        # No line taken from the mailbox is lost to an exception, such as the
-        # KeyboardInterrupt of Ctrl-C, which Python raises where its signal
-        # handler runs: at a call, a backward jump or the start of a function.
-        if self._kept is None:
-            if self._lock is None:
-                raise StopIteration
-            waited_since = time.monotonic()
-            while self._pending.value != 1:
-                if self._timeout is not None and time.monotonic() - waited_since >= self._timeout:
-                    self.close()
-                    raise StopIteration
-                time.sleep(POLL_SECONDS)
-            # Copied and parsed while the line stays in the mailbox: an
-            # exception up to here leaves it there, and only this collector
-            # takes it, so the next call takes it again.
-            change = parse_line(_take(self._line))
-            # Kept, then the mailbox freed for the next line, then handed out,
-            # with no call in between; should an exception come between them
-            # all the same, the next call hands the kept line out first.
-            self._kept = change
-            self._pending.value = 0
-        change, self._kept = self._kept, None
+    def __next__(self) -> Change:
+        if not self._wait():
+            raise StopIteration
+        return self._hand_out()
+
+    def _wait(self) -> bool:
+        """Blocks until the record holds a line (True) or the iteration ended
+        (False).  The record is the library's to fill: the state lives there,
+        not in a Python variable that an exception could leave unassigned."""
+        record = self._record
+        limit = self._ends
+        if self._idle_timeout is not None:
+            idle_ends = time.monotonic() + self._idle_timeout
+            limit = idle_ends if limit is None else min(limit, idle_ends)
+        while not record.taken_us:
+            if self._stop:
+                return False
+            with self._guard:
+                if self._collector is None:
+                    return False
+                left = _SLICE_SECONDS if limit is None else min(_SLICE_SECONDS, max(0.0, limit - time.monotonic()))
+                status = self._client.lib.qsc_collector_next(self._collector, int(left * 1e6), self._record_ref)
+                if status == _client.NO_LINE:
+                    if limit is not None and time.monotonic() >= limit and not record.taken_us:
+                        self._close_held()
+                        return False
+                elif status != _client.OK:
+                    raise self._client.fail(status, None)
+        return True
+
+    def _hand_out(self) -> Change:
+        change = _change(self._client, self._record)
+        # Handed out with no call between clearing the mark and returning.
+        self._record.taken_us = 0
         return change
 
-    def close(self):
-        if self._lock is None:
-            return
-        if self._earlier is not None:
-            self._enable_cell.value = self._earlier
-        self._lock.release()
-        self._lock = None
+    def close(self) -> None:
+        """Gives the collector lock back (and the earlier logging setting).
+        A line taken but not yet handed out is dropped with it."""
+        self._stop = True  # a wait in another thread ends within one slice
+        with self._guard:
+            self._close_held()
 
-    def __enter__(self):
+    def _close_held(self):
+        collector, self._collector = self._collector, None
+        if collector:
+            self._client.lib.qsc_collector_close(collector)
+
+    def __enter__(self) -> "Changes":
         return self
 
-    def __exit__(self, *_):
+    def __exit__(self, *_) -> None:
         self.close()
 
     def __del__(self):
-        self.close()
+        if getattr(self, "_collector", None):
+            self.close()
 
 
-def _take(line):
-    """Copies the line until two copies agree, so that a line being replaced
-    while it is read is not handed on torn."""
-    copy = line.value
-    for _ in range(8):
-        again = line.value
-        if again == copy:
-            break
-        copy = again
-    return copy
+class AsyncChanges:
+    """The asyncio form of Changes (Section.changes_async()): the waits run in
+    a worker thread, one at a time, while the event loop runs on.  A wait
+    that is cancelled (asyncio.wait_for, a cancelled task) goes on in its
+    thread; a line it takes stays in the record, and the next __anext__
+    waits for that same wait and hands the line out, so none is lost."""
+
+    def __init__(self, changes: Changes):
+        self._changes = changes
+        self._pending = None  # the wait running in a thread, if any
+
+    def __aiter__(self) -> "AsyncChanges":
+        return self
+
+    async def __anext__(self) -> Change:
+        if self._pending is None:
+            self._pending = asyncio.get_running_loop().run_in_executor(None, self._changes._wait)
+        taken = await asyncio.shield(self._pending)
+        self._pending = None
+        if not taken:
+            raise StopAsyncIteration
+        return self._changes._hand_out()
+
+    async def aclose(self) -> None:
+        """Lets a running wait end (within 50 ms) and closes the collector."""
+        pending, self._pending = self._pending, None
+        self._changes._stop = True
+        try:
+            if pending is not None:
+                await pending
+        except Exception:  # the wait's own failure; closing is what was asked
+            pass
+        finally:
+            self._changes.close()
+
+    async def __aenter__(self) -> "AsyncChanges":
+        return self
+
+    async def __aexit__(self, *_) -> None:
+        await self.aclose()
+
+    def close(self) -> None:
+        self._changes.close()
+
+    @property
+    def closed(self) -> bool:
+        return self._changes.closed
+
+
+def deprecated_timeout(idle_timeout, timeout):
+    """idle_timeout, taking the earlier name `timeout` with a warning."""
+    if timeout is _UNSET:
+        return idle_timeout
+    warnings.warn("changes(timeout=...) is now changes(idle_timeout=...)", DeprecationWarning, stacklevel=3)
+    if idle_timeout is not None:
+        raise TypeError("give idle_timeout or timeout (its earlier name), not both")
+    return timeout

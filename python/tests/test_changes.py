@@ -1,5 +1,8 @@
+import asyncio
 import os
 import signal
+import time
+import warnings
 import subprocess
 import sys
 
@@ -96,9 +99,10 @@ def test_an_unsafe_lock_directory_or_file_is_refused(tmp_path, monkeypatch):
 # Writes D2000 = 1, 2, ... COUNT through the library, each once the mailbox
 # is free, so that every write is logged.
 PRODUCER = """
-import sys, time, quorsma
+import ctypes, sys, time, quorsma
+from quorsma import _layout
 section = quorsma.attach()
-pending = section._log_cells()[1]
+pending = ctypes.c_int32.from_address(section.address + _layout.LOG_LINE_PENDING)
 for value in range(1, int(sys.argv[1]) + 1):
     while pending.value:
         time.sleep(0.0001)
@@ -159,3 +163,49 @@ def test_no_line_is_lost_to_keyboard_interrupts(section):
             producer.wait()
     assert interrupts[0] > 100, "the interrupts came too seldom to test anything"
     assert values == list(range(1, count + 1))
+
+
+def test_asyncio_loses_no_line_to_cancelled_waits(section):
+    count = 500
+    with section.changes(idle_timeout=0.2, enable=True) as changes:
+        section.set("D2000", 0)
+        list(changes)
+
+    async def collect():
+        values, cancelled = [], 0
+        async with section.changes_async(idle_timeout=10, enable=True) as changes:
+            producer = subprocess.Popen([sys.executable, "-c", PRODUCER, str(count)])
+            try:
+                while not values or values[-1] != count:
+                    try:  # most waits are cancelled, some after their line was taken
+                        change = await asyncio.wait_for(changes.__anext__(), 0.0005)
+                    except asyncio.TimeoutError:
+                        cancelled += 1
+                        continue
+                    values.append(change.new)
+            finally:
+                producer.wait(timeout=60)
+        assert changes.closed
+        return values, cancelled
+
+    values, cancelled = asyncio.run(collect())
+    assert cancelled > 10 and values == list(range(1, count + 1))
+
+
+def test_idle_timeout_duration_and_the_earlier_name(section):
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        section.changes(timeout=0).close()
+    assert [w.category for w in caught] == [DeprecationWarning]
+    with pytest.raises(TypeError, match="not both"):
+        section.changes(idle_timeout=1, timeout=1)
+    with pytest.raises(ValueError, match="duration"):
+        section.changes(duration=-1)
+    started = time.monotonic()
+    with section.changes(idle_timeout=30, duration=0.3) as changes:
+        assert list(changes) == [] and changes.closed
+    assert time.monotonic() - started < 10
+    with section as attached:  # the end of the block closes what is still open
+        changes = attached.changes(idle_timeout=30)
+    assert changes.closed
+    section.changes(idle_timeout=0).close()  # the lock was given back

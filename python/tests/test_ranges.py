@@ -3,7 +3,6 @@ import os
 import pytest
 
 from conftest import ROOT
-from quorsma import ranges
 
 CASES = os.path.join(ROOT, "tests", "data", "range_grammar_cases.tsv")
 
@@ -18,9 +17,9 @@ def _cases():
 
 
 @pytest.mark.parametrize("text, where, expected", list(_cases()))
-def test_the_tools_case_table(text, where, expected):
+def test_the_tools_case_table(section, text, where, expected):
     try:
-        got = ",".join(ranges.canonical(item) for item in ranges.parse_list(text, allow_all=where == "set"))
+        got = ",".join(section.device_list(text, allow_all=where == "set").items)
     except ValueError:
         got = "refused"
     assert got == expected

@@ -1,4 +1,5 @@
 import re
+import sys
 
 import pytest
 
@@ -56,10 +57,10 @@ def test_get_set_and_get_many_go_through_the_library(section):
     (lambda s: s.get("K5"), None),  # a constant reads as its value
     (lambda s: s.set("T0", 1), "can be written by name"),
     (lambda s: s.set("X0", 2), "is a bit"),
-    (lambda s: s.set("D130", 2**31), "not a 32-bit"),
+    (lambda s: s.set("D130", 2**31), "holds 32 bits"),
     (lambda s: s.set("D130 ", 1), "plain ASCII"),
     (lambda s: s.get_many(["D130", "D0..D10000"]), "at most 10000"),
-    (lambda s: s.get_many(["D130", "X2F..X1F"]), "ends before it starts"),
+    (lambda s: s.get_many(["D130", "X2F..X1F"]), "runs backwards"),
     (lambda s: s.set("D131065Z1", 1), "outside the D area"),
     (lambda s: s.get("K4M131050Z1"), "outside the M area"),
     (lambda s: s.set("K2Y0", 256), "holds 8 bits"),
@@ -82,7 +83,7 @@ def test_bad_input_is_refused_and_nothing_is_written(section, call, reason):
 def test_comments_in_cp949(section):
     section.set_comment("X", 0x1F, "시작 버튼")
     assert section.comment("X1F") == "시작 버튼"
-    for text, reason in [("😀", "CP949"), ("a\nb", "control"), ("가" * 128, "at most 255 bytes")]:
+    for text, reason in [("😀", "CP949"), ("a\nb", "control"), ("가" * 128, "at most 255")]:
         with pytest.raises(ValueError, match=reason):
             section.set_comment("X", 0x1F, text)
     with pytest.raises(ValueError, match="comment kind"):
@@ -123,3 +124,48 @@ def test_exports_are_declared_as_the_header_declares_them(section):
         result, convention, count = exports[name]
         assert (len(function.argtypes), function.restype is None, cdecl) == (
             count, result == "void", convention == "QSMA_CDECL"), name
+
+
+def test_a_permission_grants_exactly_what_it_names(section):
+    section.D[140] = section.D[141] = 0
+    bit_only = section.permission("D140.3")
+    for permission in (bit_only, "D140.3"):  # a Permission, or its text
+        section.set("D140.3", 1, permission=permission)
+    for operand, refused in [("D140", "D140 is not in the ranges allowed"), ("D140.4", "D140.4 is not in the ranges"),
+                             ("D141", "D141 is not in the ranges"), ("K4M0", "K4M0 is not in the ranges")]:
+        with pytest.raises(PermissionError, match=refused):
+            section.set(operand, 1, permission=bit_only)
+    section.set("D141", 5, permission="D140..D141")
+    assert (section.D[140], section.D[141]) == (8, 5)
+    for text, reason in [("M10Z2", "names no fixed device"), ("D1,,D2", "empty item"), ("Q0", "unknown device")]:
+        with pytest.raises(ValueError, match=reason):
+            section.permission(text)
+
+
+def test_timer_gives_current_and_set_time(section):
+    section.Tcur[3], section.Tset[3], section.Tcoil[3] = 120, 300, 1
+    assert section.timer("t3") == (0, 120, 300, 1) and section.get("T3") == 0
+    section.Tcur[3] = 300
+    timer = section.timer("T3")
+    assert (timer.contact, timer.current, timer.set, timer.coil) == (1, 300, 300, 1) and section.get("T3") == 1
+    with pytest.raises(ValueError, match="not a timer"):
+        section.timer("D3")
+
+
+def test_areas_are_listed_and_missing_packages_are_named(section, monkeypatch):
+    assert {"D", "M", "X", "Tcur", "Tset", "Tcoil"} <= set(dir(section))
+    monkeypatch.delitem(section.__dict__, "R", raising=False)
+    monkeypatch.setitem(sys.modules, "numpy", None)
+    with pytest.raises(ImportError, match="python3-numpy"):
+        section.R
+    monkeypatch.setitem(sys.modules, "pandas", None)
+    with pytest.raises(ImportError, match="python3-pandas"):
+        section.to_pandas("D0..D1")
+
+
+def test_to_pandas_reads_a_range(section):
+    pytest.importorskip("pandas")
+    section.D[150:153] = [7, -8, 9]
+    frame = section.to_pandas("D150..D152,K4X0")
+    assert list(frame.index) == ["D150", "D151", "D152", "K4X0"]
+    assert list(frame["value"][:3]) == [7, -8, 9] and list(frame.columns) == ["value", "comment"]
