@@ -93,7 +93,7 @@ file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/python/_installed.py
   "CLIENT_LIBRARY = \"${python_to_lib}/libquorsma-client.so.${PROJECT_VERSION_MAJOR}\"\n"
   "CONFIG = \"${python_to_tool}/_Configuration/_Configuration.ini\"\n")
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/python/quorsma DESTINATION ${QUORSMA_PYTHON_DIR}
-  FILES_MATCHING PATTERN "*.py" PATTERN "__pycache__" EXCLUDE)
+  FILES_MATCHING PATTERN "*.py" PATTERN "py.typed" PATTERN "__pycache__" EXCLUDE)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/python/_installed.py DESTINATION ${QUORSMA_PYTHON_DIR}/quorsma)
 
 # Made when installing, where the prefix is known: the tool's configuration
