@@ -59,7 +59,7 @@ class Value(ctypes.Structure):
 
 class ChangeRecord(ctypes.Structure):
     _fields_ = [("parsed", c_int32), ("kind", c_char * 4), ("number", c_int64), ("old_value", c_int32),
-                ("new_value", c_int32), ("comment", c_char * 256), ("line", c_char * 1024),
+                ("new_value", c_int32), ("comment", c_char * 256), ("line", c_char * 1025),
                 ("line_length", c_int32), ("taken_us", c_int64)]
 
 

@@ -60,8 +60,8 @@ LOADER = textwrap.dedent("""
     import quorsma
     section = quorsma.attach()
     print(section.client.path)
-    print(sum(1 for line in open("/proc/self/maps")
-              if line.split()[2] == "00000000" and "uorsma" in line.split()[-1]))
+    print(sum(1 for line in open("/proc/self/maps") if line.split()[2] == "00000000"
+              and "quorsma" in line.split()[-1].rsplit("/", 1)[-1].lower() and ".so" in line))
 """)
 
 
