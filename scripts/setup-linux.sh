@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
           clang libclang-rt-14-dev binutils pkg-config libmodbus-dev mbpoll
           libcpp-httplib-dev libmicrohttpd-dev nlohmann-json3-dev chromium fonts-nanum python3
-          python3-numpy python3-pytest dpkg-dev file libmosquitto-dev mosquitto mosquitto-clients
+          python3-numpy python3-pandas python3-pytest dpkg-dev file libmosquitto-dev mosquitto mosquitto-clients
           libsystemd-dev help2man systemd debootstrap)
 missing=()
 for p in "${packages[@]}"; do

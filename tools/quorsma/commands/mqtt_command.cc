@@ -103,6 +103,9 @@ class Bridge {
     if (args_.enable) collector_.EnableLogging();
     std::fprintf(stderr, "quorsma: publishing to %s:%d under %s%s; Ctrl-C ends\n", options.host.c_str(),
                  options.port, prefix_.c_str(), waiter_.event_driven() ? "" : " (polling the mailbox)");
+    // It holds the mailbox now: ready, whether or not the broker is up yet.
+    ServiceNotify("READY=1\nSTATUS=collecting for " + options.host + ":" + std::to_string(options.port) + " under " +
+                  prefix_);
     int code = 0;
     auto next_sample = Clock::now();
     uint64_t seen_connections = 0;

@@ -89,6 +89,7 @@ int Serve(const ServeArgs& args) {
   // Signals that come once the address is printed stop the server cleanly.
   InstallStopHandler();
   std::printf("quorsma: serving section %s at %s\n", config.section.c_str(), url.c_str());
+  ServiceNotify("READY=1\nSTATUS=serving section " + config.section + " at " + url);
   if (!config.writes_allowed) {
     std::printf("quorsma: writes are off (--allow-write RANGES allows them)\n");
   } else if (token_made) {

@@ -24,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "quorsma/client.h"
 #include "request_reader.h"
 
 namespace quorsma::tool::modbus {
@@ -234,6 +235,9 @@ int Server::Run() {
   socklen_t bound_length = sizeof bound;
   getsockname(listen_fd, reinterpret_cast<sockaddr*>(&bound), &bound_length);
   Say("listening on %s:%d", options_.host.c_str(), ntohs(bound.sin_port));
+  // Ready for a service manager that waits for it (Type=notify); nothing is
+  // sent when the program was started by hand.
+  client::ServiceNotify("READY=1\nSTATUS=listening on " + options_.host + ":" + std::to_string(ntohs(bound.sin_port)));
 
   std::signal(SIGPIPE, SIG_IGN);
   while (!options_.stop_requested()) {
