@@ -160,6 +160,9 @@ run_gtest() {  # run_gtest DIR PROGRAM: runs a Google Test program in DIR under 
   [ $rc -eq 124 ] && echo "timed out (see $log)"
   [ $rc -eq 0 ]
 }
+client_tests() {  # client_tests BUILD: the client library's tests, on a section of their own
+  (export QUORSMA_SECTION="qsma_wine_client_$$"; run_gtest "$1/tests/client" quorsma_client_tests.exe)
+}
 linux_profile_cases=""
 profile_differential() {  # profile_differential BUILD
   local build=$1
@@ -204,6 +207,7 @@ wine_suites() {  # wine_suites ARCH: every suite of one build under its wine
   step "$arch unit tests under wine" run_gtest "$build/tests" quorsma_unit_tests.exe
   step "$arch Windows tests under wine (platform layer, DLL, processes)" \
     run_gtest "$build/tests/windows" quorsma_windows_tests.exe
+  step "$arch client library tests under wine" client_tests "$build"
   step "$arch private-profile differential (Linux vs Windows)" profile_differential "$build"
   step "$arch quorsma tool under wine (run, demo, dump and restore)" tool_smoke "$build"
   wineserver -k >/dev/null 2>&1 || true  # nothing of ours stays behind in wine
