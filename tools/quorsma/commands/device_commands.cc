@@ -58,54 +58,48 @@ int Get(const std::vector<std::string>& arguments, const OutputArgs& args) {
 
 struct Write {
   Operand op;
-  std::string text;
-  int32_t value = 0;
+  std::string text;   // canonical
+  int64_t value = 0;  // a digit group's count of bits, else a 32-bit value
 };
 
-// Checks one OPERAND and VALUE for writing by `role`.
-bool CheckWrite(const std::string& operand, const std::string& value_text, Role role, Write* out) {
+// Reads one OPERAND and VALUE typed for writing.  What the write may do (the
+// area, the value's range) is the client library's checked write.
+bool ParseWrite(const std::string& operand, const std::string& value_text, Write* out) {
   std::string reason;
-  if (!CheckOperand(operand, role, &out->op, &reason)) {
+  if (!CheckOperand(operand, Role::kStore, &out->op, &reason)) {
     std::fprintf(stderr, "quorsma: error: operand '%s': %s\n", operand.c_str(), reason.c_str());
     return false;
   }
   out->text = OperandText(out->op);
   // A digit group is a count of bits, 0 to 0xFFFFFFFF for K8, whose top bit
   // the 32-bit wrap of other values would turn into a sign.
-  int64_t wide = 0;
+  int32_t narrow = 0;
   const bool digits = out->op.kind == Operand::Kind::kDigits;
-  if (digits ? !ParseWideValueText(value_text, &wide) : !ParseValueText(value_text, &out->value)) {
+  if (digits ? !ParseWideValueText(value_text, &out->value) : !ParseValueText(value_text, &narrow)) {
     std::fprintf(stderr, "quorsma: error: value '%s' of %s: a 32-bit number, decimal or 0x hexadecimal\n",
                  value_text.c_str(), operand.c_str());
     return false;
   }
-  const Operand& op = out->op;
-  if (op.kind == Operand::Kind::kDigits) {
-    // The bits are written one by one from the named device; an index
-    // register would move them, and is refused rather than ignored.
-    if (op.index_register >= 0) {
-      std::fprintf(stderr, "quorsma: error: %s: a digit group is written without an index register\n",
-                   out->text.c_str());
-      return false;
-    }
-    const int64_t limit = (int64_t{1} << (4 * op.digits)) - 1;
-    out->value = static_cast<int32_t>(static_cast<uint32_t>(wide));
-    // 32 bits also take the signed value a read shows (-1 for all of them).
-    const bool whole_word = op.digits == 8;
-    if (wide < (whole_word ? int64_t{INT32_MIN} : 0) || wide > limit) {
-      std::fprintf(stderr, "quorsma: error: %s holds %d bits: the value is 0 to %lld%s\n", out->text.c_str(),
-                   4 * op.digits, static_cast<long long>(limit),
-                   whole_word ? " (or -2147483648 to -1, as a read shows it)" : "");
-      return false;
-    }
-    return true;
-  }
-  const bool bit = op.bit >= 0 || IsBitDevice(op.device);
-  if (bit && out->value != 0 && out->value != 1) {
-    std::fprintf(stderr, "quorsma: error: %s is a bit: the value is 0 or 1\n", out->text.c_str());
-    return false;
-  }
+  if (!digits) out->value = narrow;
   return true;
+}
+
+// Checks every write against the image as it is now (index registers
+// included), printing each refusal; the targets are what will be written.
+bool CheckWrites(const MH_SHARED_STRUCTURE* image, const std::vector<Write>& writes,
+                 std::vector<qsc_write_target>* targets) {
+  const Permission everything = Permission::All();
+  bool ok = true;
+  for (const Write& w : writes) {
+    qsc_write_target target{};
+    std::string reason;
+    if (CheckWrite(image, everything, w.text, Role::kStore, w.value, &target, &reason) != QSC_OK) {
+      std::fprintf(stderr, "quorsma: error: %s\n", reason.c_str());
+      ok = false;
+    }
+    targets->push_back(target);
+  }
+  return ok;
 }
 
 // Splits the arguments of set into operand and value pairs: "OPERAND VALUE"
@@ -132,37 +126,22 @@ int Set(const std::vector<std::string>& arguments) {
   if (!SplitAssignments(arguments, &pairs)) return kExitBadInput;
   std::vector<Write> writes(pairs.size());
   bool ok = true;
-  for (std::size_t i = 0; i < pairs.size(); ++i)
-    ok = CheckWrite(pairs[i].first, pairs[i].second, Role::kStore, &writes[i]) && ok;
+  for (std::size_t i = 0; i < pairs.size(); ++i) ok = ParseWrite(pairs[i].first, pairs[i].second, &writes[i]) && ok;
   if (!ok) return kExitBadInput;  // nothing is written unless every write is good
   MH_SHARED_STRUCTURE* image = RequireImage();
   if (image == nullptr) return kExitFailure;
   // The library drops, without a word, a write whose index register points
-  // outside the area: such a write is refused here, before any is made.
-  for (const Write& w : writes) {
-    if (w.op.index_register < 0) continue;
-    const int32_t z = image->Z[w.op.index_register];
-    const int64_t target = w.op.number + z;
-    if (target < 0 || target >= AreaCount(w.op.device)) {
-      std::fprintf(stderr, "quorsma: error: %s: Z%d = %d puts it outside the %s area\n", w.text.c_str(),
-                   static_cast<int>(w.op.index_register), z, w.op.device.c_str());
-      ok = false;
-    }
-  }
-  if (!ok) return kExitBadInput;
+  // outside the area: the checked write refuses it, before any is made.
+  std::vector<qsc_write_target> targets;
+  if (!CheckWrites(image, writes, &targets)) return kExitBadInput;
   CaptureLibraryMessages();
-  const int64_t messages = LibraryMessageCount();
+  bool refused = false;
   std::vector<std::string> shown;
-  for (const Write& w : writes) {
-    if (w.op.kind == Operand::Kind::kDigits) {
-      for (int32_t i = 0; i < 4 * w.op.digits; ++i)
-        SetSma(DeviceText(w.op.device, w.op.number + i).c_str(), (w.value >> i) & 1);
-    } else {
-      SetSma(w.text.c_str(), w.value);
-    }
-    shown.push_back(w.text);
+  for (std::size_t i = 0; i < writes.size(); ++i) {
+    refused = ApplyWrite(targets[i]) != QSC_OK || refused;
+    shown.push_back(writes[i].text);
   }
-  if (LibraryMessageCount() != messages) return Fail("the library refused a write or could not save it (its message is above)");
+  if (refused) return Fail("the library refused a write or could not save it (its message is above)");
   std::vector<DeviceValue> rows = ReadAll(image, shown);
   MarkForced(&rows, LoadForces());
   std::fputs(RenderTable(rows).c_str(), stdout);
@@ -266,14 +245,16 @@ int ForceCommand(const ForceArgs& args) {
   }
   if (args.assignment.size() != 2) return BadInput("force OPERAND VALUE, force --list or force --clear [OPERAND]");
   Write w;
-  if (!CheckWrite(args.assignment[0], args.assignment[1], Role::kStore, &w)) return kExitBadInput;
-  const Force force{w.op.device, static_cast<int32_t>(w.op.number), w.value};
+  std::vector<qsc_write_target> checked;
+  if (!ParseWrite(args.assignment[0], args.assignment[1], &w) || !CheckWrites(image, {w}, &checked))
+    return kExitBadInput;
+  const Force force{w.op.device, static_cast<int32_t>(w.op.number), static_cast<int32_t>(w.value)};
   if (!w.op.IsPlainDevice() || !forces.Set(force))
     return BadInput("only plain X, Y, M, L, B, S, D, W, R and Z devices can be forced");
   if (!forces.Save(&error)) return Fail(error);
   say_replaced();
   forces.ApplyOne(image, force.device, force.number);
-  std::printf("%s forced to %d\n", w.text.c_str(), w.value);
+  std::printf("%s forced to %d\n", w.text.c_str(), force.value);
   return 0;
 }
 
