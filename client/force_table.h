@@ -36,14 +36,7 @@
 
 namespace qsc {
 
-struct Force {
-  std::string device;
-  int32_t number = 0;
-  int32_t value = 0;
-  bool operator==(const Force& other) const {
-    return device == other.device && number == other.number && value == other.value;
-  }
-};
+using Force = quorsma::client::Force;
 
 // 983,030 devices can be forced, each in at most 20 bytes.
 inline constexpr std::size_t kMaxForceFileBytes = QSC_MAX_FORCE_FILE_BYTES;

@@ -163,6 +163,16 @@ struct DeviceValue {
   }
 };
 
+// A device held at a value against the program (the force table).
+struct Force {
+  std::string device;
+  int32_t number = 0;
+  int32_t value = 0;
+  bool operator==(const Force& other) const {
+    return device == other.device && number == other.number && value == other.value;
+  }
+};
+
 #if !defined(QSC_BUILDING)
 // ---- Functions over the C API -----------------------------------------------
 
@@ -598,14 +608,6 @@ class SectionLock {
 
 inline constexpr std::size_t kMaxForceFileBytes = QSC_MAX_FORCE_FILE_BYTES;
 
-struct Force {
-  std::string device;
-  int32_t number = 0;
-  int32_t value = 0;
-  bool operator==(const Force& other) const {
-    return device == other.device && number == other.number && value == other.value;
-  }
-};
 
 inline bool IsForceable(std::string_view device) {
   const qsc_device_kind* kind = FindKind(device);
