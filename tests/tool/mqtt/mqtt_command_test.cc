@@ -135,5 +135,25 @@ TEST_F(MqttCommandTest, ABrokerThatRequiresAPasswordRefusesAWrongOne) {
   EXPECT_NE(result.err.find("connected to the broker"), std::string::npos) << result.err;
 }
 
+TEST_F(MqttCommandTest, ARegisterBitPermissionGrantsThatBitAlone) {
+  Broker broker;
+  Subscriber sub(broker.port(), std::string(kPrefix) + "/#");
+  image->W[0x30] = 0;
+  auto tool = StartTool(broker, {"--allow-write", "W30.3"});
+  ASSERT_TRUE(sub.WaitFor(Count(status, 1))) << "no status";
+  // The register and another bit are refused (retried until the bridge has
+  // subscribed); the granted bit alone is written.
+  for (int i = 0; i < 40 && sub.On(errors).size() < 2; ++i) {
+    sub.Publish(std::string(kPrefix) + "/set/W30", "255");
+    sub.Publish(std::string(kPrefix) + "/set/W30.4", "1");
+    std::this_thread::sleep_for(250ms);
+  }
+  ASSERT_GE(sub.On(errors).size(), 2u);
+  EXPECT_EQ(image->W[0x30], 0);
+  sub.Publish(std::string(kPrefix) + "/set/W30.3", "1");
+  ASSERT_TRUE(WaitUntil([&] { return image->W[0x30] != 0; }));
+  EXPECT_EQ(image->W[0x30], 8);
+}
+
 }  // namespace
 }  // namespace quorsma::tool::mqtt
