@@ -119,6 +119,19 @@ TEST_F(ToolProgramTest, OnlyRegularFilesWithinTheirLimitAreRead) {
   }
 }
 
+TEST_F(ToolProgramTest, ReadingASectionNobodyHoldsWarns) {
+  const std::string warning = "no other process holds the section";
+  EXPECT_EQ(Tool({"get", "D0"}).err.find(warning), std::string::npos) << "the test's holder holds it";
+  std::map<std::string, std::string> alone = env_;
+  alone["QUORSMA_SECTION"] = quorsma::testing::UniqueSectionName("alone");
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"get", "D0"}, {"watch", "D0", "--count", "1"}, {"dump", "D0..D1"}}) {
+    const ChildResult result = RunChild(QSMA_TEST_TOOL, args, alone);
+    EXPECT_EQ(result.exit_code, 0) << args[0] << ": " << result.err;
+    EXPECT_NE(result.err.find(warning), std::string::npos) << args[0] << ": " << result.err;
+  }
+}
+
 TEST_F(ToolProgramTest, OneRunnerAndOneCollectorPerSection) {
   ChildProcess runner(QSMA_TEST_TOOL, {"run", program_}, env_);
   ChildProcess collector(QSMA_TEST_TOOL, {"log"}, env_);

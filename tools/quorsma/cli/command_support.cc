@@ -57,6 +57,15 @@ void WarnWhenAlone(const char* what) {
                  SectionName().c_str(), what);
 }
 
+void WarnWhenReadingAlone() {
+  if (OtherSectionHolders() == 0)
+    std::fprintf(stderr,
+                 "quorsma: warning: no other process holds the section %s: it was made anew for this command, so "
+                 "it shows what the files keep (retentive registers, comments) and zero elsewhere; is "
+                 "QUORSMA_SECTION the plant's?\n",
+                 SectionName().c_str());
+}
+
 bool CheckInputFiles(const std::vector<std::string>& paths, std::uintmax_t limit) {
   for (const std::string& path : paths) {
     std::string reason;

@@ -53,6 +53,9 @@ bool CheckInputFiles(const std::vector<std::string>& paths, std::uintmax_t limit
 // Says on standard error, when no other process holds the section, that
 // `what` ("the value ends") with this command.
 void WarnWhenAlone(const char* what);
+// Says on standard error, when no other process holds the section, that a
+// reading command shows a section made for it alone.
+void WarnWhenReadingAlone();
 
 // After Ctrl-C on a terminal, which echoes "^C" without ending the line,
 // ends that line so that what follows starts on a line of its own.

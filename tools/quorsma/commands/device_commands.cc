@@ -50,6 +50,7 @@ int Get(const std::vector<std::string>& arguments, const OutputArgs& args) {
   MH_SHARED_STRUCTURE* image = RequireImage();
   if (image == nullptr) return kExitFailure;
   CaptureLibraryMessages();
+  WarnWhenReadingAlone();
   std::vector<DeviceValue> rows = ReadAll(image, operands);
   MarkForced(&rows, LoadForces());
   std::fputs(Render(rows, args, {}).c_str(), stdout);
@@ -162,6 +163,7 @@ int Watch(const WatchArgs& args) {
   MH_SHARED_STRUCTURE* image = RequireImage();
   if (image == nullptr) return kExitFailure;
   CaptureLibraryMessages();
+  WarnWhenReadingAlone();
   InstallStopHandler();
   const bool terminal = StdoutIsTerminal() && !args.output.json && !args.output.csv && !args.output.values_only;
   const char* no_color = std::getenv("NO_COLOR");

@@ -63,10 +63,15 @@ int Run(const RunArgs& args) {
   options.scans = args.scans;
   options.period_ns = args.period_ms * 1000000;
   int64_t next_refresh = 0;
+  bool ready = false;
   ScanStats stats = RunLoop(
       runner, clock, options,
       [&] {
         forces.ApplyOutputs(image);
+        if (!ready) {  // scanning: ready for a service manager that waits for it
+          ServiceNotify("READY=1\nSTATUS=running " + program.name);
+          ready = true;
+        }
         if (clock.NowNs() >= next_refresh) {  // a force set or cleared by another command
           // A table that cannot be read leaves the forces as they were.
           const std::string refused = forces.Refresh();

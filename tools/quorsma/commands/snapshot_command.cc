@@ -45,6 +45,7 @@ int Dump(const DumpArgs& args) {
   }
   MH_SHARED_STRUCTURE* image = RequireImage();
   if (image == nullptr) return kExitFailure;
+  WarnWhenReadingAlone();
   // A terminal gets its own encoding; files and pipes keep the CP949 bytes.
   const bool utf8 = !args.json && StdoutIsTerminal() && TerminalIsUtf8();
   std::string out = args.json ? SnapshotJsonOpen(SectionName())
