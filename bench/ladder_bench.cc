@@ -1,7 +1,9 @@
 // Ladder evaluation through the exported functions: a generated program of
 // 1,000 rungs (about 5,000 instructions) called as straight-line code, the
 // way a compiled ladder program calls the library, with END once per scan;
-// beside it the same rungs as plain C++ on plain arrays, and END alone.
+// the same steps run from a table by a client loop over the exports; beside
+// them the same rungs as plain C++ on plain arrays, the table run by a
+// hand-written interpreter over plain arrays, and END alone.
 //
 // The library maps its section when it is loaded.  Run with QUORSMA_SECTION
 // set to a name of your own; without it the program runs itself again with a
@@ -19,80 +21,27 @@
 #include <cstring>
 #include <string>
 
+#include "ladder_program.h"
+#include "ladder_table.h"
 #include "quorsma/quorsma.h"
 
 extern char** environ;
 
 namespace {
 
-// The devices the plain version of the program works on.
-struct PlainImage {
-  int32_t X[64];
-  int32_t Y[256];
-  int32_t M[1024];
-  int32_t D[200];
-  int32_t Tcur[16];
-  int32_t Tset[16];
-  int32_t Tcoil[16];
-  int32_t edge[4096];
-  int32_t SM403;
-};
-
-int32_t Add(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)); }
-int32_t Sub(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)); }
-int32_t Mul(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b)); }
-
-int32_t Rise(PlainImage& p, int slot, int32_t x) {
-  int32_t& m = p.edge[slot];
-  if (x == 1) {
-    if (m == 0) {
-      m = 1;
-      return p.SM403 != 0;
-    }
-    if (m == 1) return 0;
-  }
-  m = 0;
-  return 0;
-}
-
-int32_t Fall(PlainImage& p, int slot, int32_t x) {
-  int32_t& m = p.edge[slot];
-  if (x == 0) {
-    if (m == 0) {
-      m = 1;
-      return p.SM403 != 0;
-    }
-    if (m == 1) return 0;
-  }
-  m = 0;
-  return 0;
-}
-
-int32_t TimerContact(PlainImage& p, int t) { return p.Tcoil[t] > 0 && p.Tcur[t] >= p.Tset[t] ? 1 : 0; }
-
-void TimerCoil(PlainImage& p, int t, int32_t on, int32_t set_value) {
-  p.Tcoil[t] = on;
-  int32_t s10 = on ? set_value * 10 : 0;
-  if (s10 > 0 && s10 > p.Tcur[t]) {
-    p.Tset[t] = s10;
-  } else if (s10 == 0) {
-    p.Tset[t] = 0;
-    p.Tcur[t] = 0;
-  }
-}
-
-#include "ladder_program.inc"
-
-static_assert(sizeof(PlainImage::edge) / sizeof(int32_t) >= kProgramEdgeCells);
-
-// The client's side of a scan: inputs change in a pattern that gives every
-// input rising and falling edges, and timers with their coil on advance.
-template <typename Image>
-void Drive(Image& image, int scan) {
-  for (int i = 0; i < kProgramInputs; ++i) image.X[i] = ((scan + i * 3) >> (i & 3)) & 1;
-  for (int t = 0; t < kProgramTimers; ++t)
-    if (image.Tcoil[t] > 0) image.Tcur[t] += 10;
-}
+using quorsma::bench::Drive;
+using quorsma::bench::kProgramEdgeCells;
+using quorsma::bench::kProgramInputs;
+using quorsma::bench::kProgramInstructions;
+using quorsma::bench::kProgramOutputs;
+using quorsma::bench::kProgramRegisters;
+using quorsma::bench::kProgramRelays;
+using quorsma::bench::kProgramTimers;
+using quorsma::bench::PlainImage;
+using quorsma::bench::RunExported;
+using quorsma::bench::RunPlain;
+using quorsma::bench::TableClient;
+using quorsma::bench::TableInterpreter;
 
 MH_SHARED_STRUCTURE* Image() {
   MH_SHARED_STRUCTURE* image = nullptr;
@@ -114,24 +63,25 @@ void Reset(MH_SHARED_STRUCTURE* image) {
   END();
 }
 
-// Both versions, run side by side from the same start, must agree on every
-// device after every scan; otherwise the comparison would be meaningless.
-bool VersionsAgree(std::string* why) {
+// A form through the library and a form on plain arrays, run side by side
+// from the same start, must agree on every device after every scan;
+// otherwise the comparison would be meaningless.
+template <typename RunLibrary, typename RunOnPlain>
+bool VersionsAgree(RunLibrary run_library, RunOnPlain run_plain, PlainImage& plain, std::string* why) {
   MH_SHARED_STRUCTURE* image = Image();
   Reset(image);
-  static PlainImage plain;
   plain = PlainImage{};
   plain.SM403 = 1;
   for (int scan = 0; scan < 200; ++scan) {
     Drive(*image, scan);
     Drive(plain, scan);
-    RunExported(image);
-    RunPlain(plain);
+    run_library(image);
+    run_plain(plain);
     auto differs = [&](const char* kind, const int32_t* a, const int32_t* b, int n) {
       for (int i = 0; i < n; ++i) {
         if (a[i] != b[i]) {
           *why = "scan " + std::to_string(scan) + ": " + kind + std::to_string(i) + " is " + std::to_string(a[i]) +
-                 " through the exports, " + std::to_string(b[i]) + " in plain C++";
+                 " through the library, " + std::to_string(b[i]) + " on plain arrays";
           return true;
         }
       }
@@ -145,14 +95,21 @@ bool VersionsAgree(std::string* why) {
   return true;
 }
 
+void CountInstructions(benchmark::State& state) {
+  state.counters["instructions"] = kProgramInstructions;
+  state.counters["per_instruction"] = benchmark::Counter(
+      kProgramInstructions, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 void BM_ScanThroughExports(benchmark::State& state) {
   MH_SHARED_STRUCTURE* image = Image();
   if (image == nullptr) {
     state.SkipWithError("the library has no image");
     return;
   }
+  static PlainImage plain;
   std::string why;
-  if (!VersionsAgree(&why)) {
+  if (!VersionsAgree(RunExported, RunPlain, plain, &why)) {
     state.SkipWithError(why.c_str());
     return;
   }
@@ -162,11 +119,33 @@ void BM_ScanThroughExports(benchmark::State& state) {
     Drive(*image, scan++);
     RunExported(image);
   }
-  state.counters["instructions"] = kProgramInstructions;
-  state.counters["per_instruction"] = benchmark::Counter(
-      kProgramInstructions, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  CountInstructions(state);
 }
 BENCHMARK(BM_ScanThroughExports)->Unit(benchmark::kMicrosecond)->Repetitions(7)->DisplayAggregatesOnly(true);
+
+// The table-driven client loop over the exports.
+void BM_ScanTableLoop(benchmark::State& state) {
+  MH_SHARED_STRUCTURE* image = Image();
+  if (image == nullptr) {
+    state.SkipWithError("the library has no image");
+    return;
+  }
+  const TableClient client(image);
+  static PlainImage plain;
+  std::string why;
+  if (!VersionsAgree([&](MH_SHARED_STRUCTURE*) { client.RunScan(); }, RunPlain, plain, &why)) {
+    state.SkipWithError(why.c_str());
+    return;
+  }
+  Reset(image);
+  int scan = 0;
+  for (auto _ : state) {
+    Drive(*image, scan++);
+    client.RunScan();
+  }
+  CountInstructions(state);
+}
+BENCHMARK(BM_ScanTableLoop)->Unit(benchmark::kMicrosecond)->Repetitions(7)->DisplayAggregatesOnly(true);
 
 void BM_ScanPlainCpp(benchmark::State& state) {
   static PlainImage plain;
@@ -178,11 +157,34 @@ void BM_ScanPlainCpp(benchmark::State& state) {
     RunPlain(plain);
     benchmark::ClobberMemory();
   }
-  state.counters["instructions"] = kProgramInstructions;
-  state.counters["per_instruction"] = benchmark::Counter(
-      kProgramInstructions, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  CountInstructions(state);
 }
 BENCHMARK(BM_ScanPlainCpp)->Unit(benchmark::kMicrosecond)->Repetitions(7)->DisplayAggregatesOnly(true);
+
+// The hand-written interpreter of the same table over plain arrays.
+void BM_ScanInterpreter(benchmark::State& state) {
+  if (Image() == nullptr) {
+    state.SkipWithError("the library has no image");
+    return;
+  }
+  static PlainImage plain;
+  const TableInterpreter interpreter(plain);
+  std::string why;
+  if (!VersionsAgree(RunExported, [&](PlainImage& p) { interpreter.RunScan(p); }, plain, &why)) {
+    state.SkipWithError(why.c_str());
+    return;
+  }
+  plain = PlainImage{};
+  plain.SM403 = 1;
+  int scan = 0;
+  for (auto _ : state) {
+    Drive(plain, scan++);
+    interpreter.RunScan(plain);
+    benchmark::ClobberMemory();
+  }
+  CountInstructions(state);
+}
+BENCHMARK(BM_ScanInterpreter)->Unit(benchmark::kMicrosecond)->Repetitions(7)->DisplayAggregatesOnly(true);
 
 void BM_End(benchmark::State& state) {
   if (Image() == nullptr) {
