@@ -13,8 +13,10 @@ namespace quorsma::exports {
 extern segment::Segment g_segment;
 
 // The exports' context: the image as this process maps it at the moment of
-// the call (null while unmapped) and the platform Env (never null).
-inline Context Ctx() { return g_segment.context(); }
+// the call (null while unmapped) and the platform Env (never null).  Read
+// once per call and passed down by reference: a published context never
+// changes (segment.h).
+inline const Context& Ctx() { return g_segment.context(); }
 
 // Runs the attach sequence once for this process (library load).
 void AttachLibrary();

@@ -9,22 +9,28 @@ namespace cfg = quorsma::config;
 extern "C" {
 
 QSMA_EXPORT void QSMA_API smLogWrite_M(int32_t index) {
-  if (Ctx().image) cfg::CheckM(Ctx(), index);
+  const auto& c = Ctx();
+  if (c.image) cfg::CheckM(c, index);
 }
 QSMA_EXPORT void QSMA_API smLogWrite_B(int32_t index) {
-  if (Ctx().image) cfg::CheckB(Ctx(), index);
+  const auto& c = Ctx();
+  if (c.image) cfg::CheckB(c, index);
 }
 QSMA_EXPORT void QSMA_API smLogWrite_L(int32_t index) {
-  if (Ctx().image) cfg::CheckL(Ctx(), index);
+  const auto& c = Ctx();
+  if (c.image) cfg::CheckL(c, index);
 }
 QSMA_EXPORT void QSMA_API smLogWrite_D(int32_t index) {
-  if (Ctx().image) cfg::CheckD(Ctx(), index);
+  const auto& c = Ctx();
+  if (c.image) cfg::CheckD(c, index);
 }
 QSMA_EXPORT void QSMA_API smLogWrite_W(int32_t index) {
-  if (Ctx().image) cfg::CheckW(Ctx(), index);
+  const auto& c = Ctx();
+  if (c.image) cfg::CheckW(c, index);
 }
 QSMA_EXPORT int32_t QSMA_API Set_Map(const char* kind, int32_t index, int32_t /*value*/) {
-  if (Ctx().image && kind) cfg::SetMap(Ctx(), kind, index);
+  const auto& c = Ctx();
+  if (c.image && kind) cfg::SetMap(c, kind, index);
   return 0;
 }
 

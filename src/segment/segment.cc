@@ -31,7 +31,8 @@ int32_t Segment::Create(const std::function<void()>& fill_new) {
     env->Trace(text::kTraceMapFailed);
     return 0;
   }
-  image_.store(static_cast<Image*>(view), std::memory_order_release);
+  published_ = new Published{Context{static_cast<Image*>(view), env}, published_};
+  current_.store(&published_->context, std::memory_order_release);
   if (created && fill_new) fill_new();
   env->ShareSection(handle);
   // The earlier view stays mapped; its handle is no longer needed to keep the
@@ -44,7 +45,7 @@ int32_t Segment::Create(const std::function<void()>& fill_new) {
 void Segment::Delete() {
   LifecycleGuard guard(lifecycle_busy_);
   if (mapping_handle_ == nullptr) return;
-  Image* view = image_.exchange(nullptr, std::memory_order_acq_rel);
+  Image* view = current_.exchange(&unmapped_, std::memory_order_acq_rel)->image;
   if (view != nullptr) env_->UnmapSection(view, sizeof(Image));
 }
 
