@@ -1,5 +1,9 @@
 // quorsma info: the section, its configuration texts, handles and log state,
-// as an aligned list, a JSON object or CSV lines.
+// and the statistics of the section's runner, as an aligned list, a JSON
+// object or CSV lines.
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +15,8 @@
 #include "cli/host.h"
 #include "quorsma/quorsma.h"
 #include "cli/text_encoding.h"
+#include "runner/scan_stats.h"
+#include "runner/scan_stats_file.h"
 
 namespace quorsma::tool {
 namespace {
@@ -24,11 +30,59 @@ struct InfoArgs {
 // field in JSON and CSV; texts are CP949 as the image holds them.
 struct InfoField {
   const char* label;
-  const char* key;
+  std::string key;
   std::string text;
   bool number = false;
   std::string note = {};  // added after the text in the list only
+  bool in_list = true;    // shown in the list
+  bool in_data = true;    // in the JSON object and the CSV lines
 };
+
+int64_t UnixTimeMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+int64_t Field(const StatsFields& fields, const std::string& key) {
+  for (const auto& [k, v] : fields)
+    if (k == key) return v;
+  return 0;
+}
+
+// The runner's published statistics (runner/scan_stats_file.h), when a
+// runner has run on the section: every field as runner_<key> for JSON and
+// CSV, and a few readable lines for the list.
+void AddRunnerStatistics(std::vector<InfoField>* out) {
+  StatsFields fields;
+  if (!ReadScanStatsFile(&fields)) return;
+  for (const auto& [key, value] : fields) out->push_back({"", "runner_" + key, std::to_string(value), true, "", false, true});
+  const int64_t age_ms = std::max<int64_t>(0, UnixTimeMs() - Field(fields, "updated_unix_ms"));
+  char age[32];
+  std::snprintf(age, sizeof age, "%.1f s", static_cast<double>(age_ms) / 1000);
+  out->push_back({"runner", "", "pid " + std::to_string(Field(fields, "pid")) + ", " +
+                                    (Field(fields, "running") ? "running" : "ended") + ", updated " + age + " ago",
+                  false, "", true, false});
+  const int64_t period = Field(fields, "period_ns");
+  const int64_t scans = Field(fields, "scans");
+  const int64_t overruns = Field(fields, "overruns");
+  const int64_t priority = Field(fields, "realtime_priority");
+  std::string run = std::to_string(scans) + (scans == 1 ? " scan" : " scans");
+  run += period > 0 ? " at a " + FormatDuration(period) + " period" : " back to back";
+  if (priority > 0) run += ", real time (priority " + std::to_string(priority) + ")";
+  if (period > 0) run += ", " + std::to_string(overruns) + (overruns == 1 ? " overrun" : " overruns");
+  out->push_back({"runner scans", "", run, false, "", true, false});
+  out->push_back({"runner scan time", "",
+                  "min " + FormatDuration(Field(fields, "scan_min_ns")) + ", median " +
+                      FormatDuration(Field(fields, "scan_median_ns")) + ", max " +
+                      FormatDuration(Field(fields, "scan_max_ns")),
+                  false, "", true, false});
+  if (period > 0)
+    out->push_back({"runner start late", "",
+                    "p50 " + FormatDuration(Field(fields, "start_p50_ns")) + ", p99 " +
+                        FormatDuration(Field(fields, "start_p99_ns")) + ", max " +
+                        FormatDuration(Field(fields, "start_max_ns")),
+                    false, "", true, false});
+}
 
 template <std::size_t N>
 std::string Text(const char (&field)[N]) {
@@ -81,23 +135,27 @@ int RunInfo(const InfoArgs& args) {
                   QSMA_SECTION_SIZE);
     return Fail("the section could not be mapped in this process: " + SectionMapFailure());
   }
-  const std::vector<InfoField> fields = Collect(image);
+  std::vector<InfoField> fields = Collect(image);
+  AddRunnerStatistics(&fields);
   std::string out;
   if (args.json) {
     out = "{";
     for (const InfoField& f : fields) {
-      out += (&f == &fields.front() ? "\n " : ",\n ") + JsonString(f.key) + ":" +
+      if (!f.in_data) continue;
+      out += (out.size() == 1 ? "\n " : ",\n ") + JsonString(f.key) + ":" +
              (f.number ? f.text : JsonString(Cp949ToUtf8(f.text)));
     }
     out += "\n}\n";
   } else if (args.csv) {
     out = "key,value\n";
-    for (const InfoField& f : fields) out += std::string(f.key) + "," + CsvField(EscapeControls(Cp949ToUtf8(f.text))) + "\n";
+    for (const InfoField& f : fields) {
+      if (f.in_data) out += f.key + "," + CsvField(EscapeControls(Cp949ToUtf8(f.text))) + "\n";
+    }
   } else {
     for (const InfoField& f : fields) {
+      if (!f.in_list || f.key == "bytes") continue;
       std::string label = f.label;
       label.resize(std::max<std::size_t>(label.size() + 1, 19), ' ');
-      if (std::strcmp(f.key, "bytes") == 0) continue;
       out += label + EscapeControls(ToTerminal(f.text)) + f.note + "\n";
     }
   }
@@ -109,7 +167,7 @@ int RunInfo(const InfoArgs& args) {
 
 void AddInfoCommand(CLI::App& app, int* exit_code) {
   auto args = std::make_shared<InfoArgs>();
-  CLI::App* info = app.add_subcommand("info", "Show the section, its configuration texts, handles and log state");
+  CLI::App* info = app.add_subcommand("info", "Show the section, its configuration texts, handles, log state and runner statistics");
   auto* json = info->add_flag("--json", args->json, "One JSON object; texts in UTF-8, numbers as numbers");
   info->add_flag("--csv", args->csv, "key,value lines under a header; texts in UTF-8")->excludes(json);
   info->callback([args, exit_code] { *exit_code = RunInfo(*args); });

@@ -13,12 +13,16 @@ constexpr int64_t kStopCheckNs = 50000000;  // 50 ms
 
 ScanStats RunLoop(ScanRunner& runner, Clock& clock, const LoopOptions& options,
                   const std::function<void()>& after_scan, const std::function<void()>& before_scan) {
-  ScanStats stats;
+  ScanStats own;
+  ScanStats& stats = options.stats != nullptr ? *options.stats : own;
+  stats.set_period_ns(options.period_ns);
   const int64_t start = clock.NowNs();
-  int64_t next = start;
+  int64_t next = start;  // the scheduled start of the coming cycle
   for (int64_t done = 0; options.scans == 0 || done < options.scans; ++done) {
     if (StopRequested()) break;
-    if (options.duration_ns > 0 && clock.NowNs() - start >= options.duration_ns) break;
+    const int64_t cycle = clock.NowNs();
+    if (options.duration_ns > 0 && cycle - start >= options.duration_ns) break;
+    if (options.period_ns > 0) stats.AddStart(cycle - next);
     if (before_scan) before_scan();
     const int64_t begin = clock.NowNs();
     runner.RunScan();
@@ -28,7 +32,10 @@ ScanStats RunLoop(ScanRunner& runner, Clock& clock, const LoopOptions& options,
     if (options.period_ns > 0) {
       next += options.period_ns;
       const int64_t now = clock.NowNs();
-      if (next < now) next = now;  // overran: start again from now, no burst to catch up
+      if (next < now) {  // overran: start again from now, no burst to catch up
+        stats.AddOverrun();
+        next = now;
+      }
       // Wait in slices, so that a stop request is seen even in a long period.
       for (int64_t t = now; t < next && !StopRequested(); t = clock.NowNs())
         clock.SleepUntilNs(std::min(next, t + kStopCheckNs));

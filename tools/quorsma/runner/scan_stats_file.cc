@@ -1,0 +1,90 @@
+#include "scan_stats_file.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#include "cli/client_names.h"
+
+namespace quorsma::tool {
+
+std::string ScanStatsPath() {
+  std::string path = SectionLockPath("runner");
+  const std::string lock = ".lock";
+  return path.substr(0, path.size() - lock.size()) + ".stats";
+}
+
+StatsFields ScanStatsFields(const ScanStats& stats, int64_t pid, bool running, int64_t updated_unix_ms,
+                            int realtime_priority) {
+  const DurationHistogram& start = stats.start_late();
+  return {
+      {"pid", pid},
+      {"running", running ? 1 : 0},
+      {"updated_unix_ms", updated_unix_ms},
+      {"period_ns", stats.period_ns()},
+      {"realtime_priority", realtime_priority},
+      {"scans", stats.count()},
+      {"scan_min_ns", stats.min_ns()},
+      {"scan_median_ns", stats.median_ns()},
+      {"scan_max_ns", stats.max_ns()},
+      {"start_p50_ns", start.percentile_ns(0.5)},
+      {"start_p99_ns", start.percentile_ns(0.99)},
+      {"start_max_ns", start.max_ns()},
+      {"overruns", stats.overruns()},
+  };
+}
+
+std::string FormatStatsFields(const StatsFields& fields) {
+  std::string text;
+  for (const auto& [key, value] : fields) text += key + " " + std::to_string(value) + "\n";
+  return text;
+}
+
+StatsFields ParseStatsFields(const std::string& text) {
+  StatsFields fields;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t space = line.find(' ');
+    if (space == 0 || space == std::string::npos || space + 1 >= line.size()) continue;
+    const std::string number = line.substr(space + 1);
+    char* end = nullptr;
+    const long long value = std::strtoll(number.c_str(), &end, 10);
+    if (end == number.c_str() || *end != '\0') continue;
+    fields.emplace_back(line.substr(0, space), value);
+  }
+  return fields;
+}
+
+bool WriteScanStatsFile(const StatsFields& fields, std::string* error) {
+  const std::string path = ScanStatsPath();
+  const std::string temporary = path + ".new";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out << FormatStatsFields(fields);
+    out.close();
+    if (!out) {
+      *error = "cannot write " + temporary;
+      return false;
+    }
+  }
+  std::error_code failure;
+  std::filesystem::rename(temporary, path, failure);
+  if (failure) {
+    *error = "cannot replace " + path + ": " + failure.message();
+    return false;
+  }
+  return true;
+}
+
+bool ReadScanStatsFile(StatsFields* fields) {
+  std::ifstream in(ScanStatsPath(), std::ios::binary);
+  if (!in) return false;
+  std::ostringstream text;
+  text << in.rdbuf();
+  *fields = ParseStatsFields(text.str());
+  return true;
+}
+
+}  // namespace quorsma::tool
