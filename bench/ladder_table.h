@@ -1,15 +1,17 @@
 // Two ways to run the step table of the generated program (kProgramTable):
 //
-//   TableClient       a client's table-driven loop over the library: each
-//                     step holds the export to call and its operand texts,
-//                     and the loop writes PulseSlot before edge steps and
-//                     calls END once per scan, as `quorsma run` does;
+//   TableClient       a client's table-driven loop over the library: a switch
+//                     on each step's instruction calls its export with the
+//                     step's operand texts, PulseSlot is written before edge
+//                     steps and END called once per scan;
 //   TableInterpreter  a hand-written interpreter of the same steps over plain
-//                     int32 arrays: operands resolved to cells when it is
-//                     built, a result stack and a branch stack of its own.
+//                     int32 arrays: the same switch, with operands resolved
+//                     to cells when it is built and a result stack and a
+//                     branch stack of its own.
 //
-// The ratio of the two per step is what the library costs a client beyond
-// interpreting the program itself.
+// The two loops differ only in what a step does, so the ratio of their times
+// per step is what the library costs a client beyond the interpreting it
+// does anyway.
 #pragma once
 
 #include <cstdint>
@@ -24,82 +26,42 @@ namespace quorsma::bench {
 
 class TableClient {
  public:
-  explicit TableClient(MH_SHARED_STRUCTURE* image) : image_(image) {
-    for (const ProgramStep& row : kProgramTable) {
-      Step s{};
-      s.slot = row.slot;
-      s.a = row.a;
-      s.b = row.b;
-      s.c = row.c;
-      switch (row.op) {
-        case Op::LD: One(s, ::LD); break;
-        case Op::AND: One(s, ::AND); break;
-        case Op::OR: One(s, ::OR); break;
-        case Op::ANI: One(s, ::ANI); break;
-        case Op::SET: One(s, ::SET); break;
-        case Op::RST: One(s, ::RST); break;
-        case Op::INCP: One(s, ::INCP); break;
-        case Op::DECP: One(s, ::DECP); break;
-        case Op::LDP: OneResult(s, ::LDP); break;
-        case Op::LDF: OneResult(s, ::LDF); break;
-        case Op::LAD_OUT: Two(s, ::LAD_OUT); break;
-        case Op::PLS: Two(s, ::PLS); break;
-        case Op::LD_GT: Two(s, ::LD_GT); break;
-        case Op::AND_LT: Two(s, ::AND_LT); break;
-        case Op::LAD_PLUS: Three(s, ::LAD_PLUS); break;
-        case Op::LAD_MINUS: Three(s, ::LAD_MINUS); break;
-        case Op::LAD_MULTIPLY: Three(s, ::LAD_MULTIPLY); break;
-        case Op::LADALL_DIVIDE: Three(s, ::LADALL_DIVIDE); break;
-        case Op::MPS: None(s, ::MPS); break;
-        case Op::MPP: None(s, ::MPP); break;
-        case Op::ORB: None(s, ::ORB); break;
-        case Op::MEP: None(s, ::MEP); break;
-      }
-      steps_.push_back(s);
-    }
-  }
+  explicit TableClient(MH_SHARED_STRUCTURE* image) : image_(image) {}
 
   void RunScan() const {
     int32_t* const pulse_slot = &image_->PulseSlot;
-    for (const Step& s : steps_) {
+    for (const ProgramStep& s : kProgramTable) {
       if (s.slot >= 0) *pulse_slot = s.slot;
-      switch (s.kind) {
-        case Kind::kNone: s.fn.f0(); break;
-        case Kind::kOne: s.fn.f1(s.a); break;
-        case Kind::kOneResult: s.fn.f1r(s.a); break;
-        case Kind::kTwo: s.fn.f2(s.a, s.b); break;
-        case Kind::kThree: s.fn.f3(s.a, s.b, s.c); break;
+      switch (s.op) {
+        case Op::LD: ::LD(s.a); break;
+        case Op::AND: ::AND(s.a); break;
+        case Op::OR: ::OR(s.a); break;
+        case Op::ANI: ::ANI(s.a); break;
+        case Op::LAD_OUT: ::LAD_OUT(s.a, s.b); break;
+        case Op::MPS: ::MPS(); break;
+        case Op::MPP: ::MPP(); break;
+        case Op::ORB: ::ORB(); break;
+        case Op::LD_GT: ::LD_GT(s.a, s.b); break;
+        case Op::AND_LT: ::AND_LT(s.a, s.b); break;
+        case Op::LAD_PLUS: ::LAD_PLUS(s.a, s.b, s.c); break;
+        case Op::LAD_MINUS: ::LAD_MINUS(s.a, s.b, s.c); break;
+        case Op::LAD_MULTIPLY: ::LAD_MULTIPLY(s.a, s.b, s.c); break;
+        case Op::LADALL_DIVIDE: ::LADALL_DIVIDE(s.a, s.b, s.c); break;
+        case Op::LDP: ::LDP(s.a); break;
+        case Op::LDF: ::LDF(s.a); break;
+        case Op::SET: ::SET(s.a); break;
+        case Op::RST: ::RST(s.a); break;
+        case Op::INCP: ::INCP(s.a); break;
+        case Op::DECP: ::DECP(s.a); break;
+        case Op::PLS: ::PLS(s.a, s.b); break;
+        case Op::MEP: ::MEP(); break;
       }
     }
     ::END();
   }
 
  private:
-  enum class Kind : uint8_t { kNone, kOne, kOneResult, kTwo, kThree };
-  struct Step {
-    Kind kind;
-    int32_t slot;
-    union {
-      void(QSMA_API* f0)(void);
-      void(QSMA_API* f1)(const char*);
-      int32_t(QSMA_API* f1r)(const char*);
-      void(QSMA_API* f2)(const char*, const char*);
-      void(QSMA_API* f3)(const char*, const char*, const char*);
-    } fn;
-    const char* a;
-    const char* b;
-    const char* c;
-  };
-  static void None(Step& s, void(QSMA_API* f)(void)) { s.kind = Kind::kNone, s.fn.f0 = f; }
-  static void One(Step& s, void(QSMA_API* f)(const char*)) { s.kind = Kind::kOne, s.fn.f1 = f; }
-  static void OneResult(Step& s, int32_t(QSMA_API* f)(const char*)) { s.kind = Kind::kOneResult, s.fn.f1r = f; }
-  static void Two(Step& s, void(QSMA_API* f)(const char*, const char*)) { s.kind = Kind::kTwo, s.fn.f2 = f; }
-  static void Three(Step& s, void(QSMA_API* f)(const char*, const char*, const char*)) {
-    s.kind = Kind::kThree, s.fn.f3 = f;
-  }
-
   MH_SHARED_STRUCTURE* image_;
-  std::vector<Step> steps_;
 };
 
 class TableInterpreter {
