@@ -16,7 +16,9 @@ inline constexpr int32_t kGroupSize = 50;
 inline constexpr int32_t kGroupCount = 2622;
 
 // D300..D1099 are saved at every change, whatever the log state.
-constexpr bool IsAlwaysRetentive(int32_t i) { return i >= 300 && i < 1100; }
+inline constexpr int32_t kAlwaysRetentiveFirst = 300;
+inline constexpr int32_t kAlwaysRetentiveEnd = 1100;
+constexpr bool IsAlwaysRetentive(int32_t i) { return i >= kAlwaysRetentiveFirst && i < kAlwaysRetentiveEnd; }
 
 enum class RegisterFile { kData, kWriteCheck };
 

@@ -5,6 +5,7 @@
 #include "config/value_change_log.h"
 #include "core/messages.h"
 #include "device/area_access.h"
+#include "device/general_path.h"
 #include "device/operand_index.h"
 #include "device/read.h"
 #include "device/report.h"
@@ -21,11 +22,9 @@ int32_t* CheckedCell(const Context& context, int32_t (&area)[N], int32_t n) {
   return cell;
 }
 
-}  // namespace
-
-int32_t* SmaGetPoint(const Context& context, const char* operand) {
+// The cell of device `first` number n (the cell GetIndex's resolver names).
+int32_t* CellOf(const Context& context, const char* operand, int32_t n) {
   Image& image = *context.image;
-  const int32_t n = ResolveIndex(context, operand).cell;
   switch (operand[0]) {
     case 'S':
       if (operand[1] == 'M') return ElementAt(image.SM, n);
@@ -49,6 +48,20 @@ int32_t* SmaGetPoint(const Context& context, const char* operand) {
       ShowMessage(context, text::kMsgGetPointError);
       return nullptr;
   }
+}
+
+}  // namespace
+
+[[gnu::noinline]] int32_t* SmaGetPointGeneral(const Context& context, const char* operand) {
+  return CellOf(context, operand, ResolveIndex(context, operand).cell);
+}
+
+int32_t* SmaGetPoint(const Context& context, const char* operand) {
+  // A letter and a short number (D100, Y1F) names that device's cell as the
+  // resolver would; anything else is resolved in full.
+  int32_t n;
+  if (ShortPlainNumber(operand, &n)) return CellOf(context, operand, n);
+  return SmaGetPointGeneral(context, operand);
 }
 
 void CellWritten(const Context& context, const int32_t* cell) {

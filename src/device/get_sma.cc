@@ -11,6 +11,7 @@
 #include "device/area_access.h"
 #include "device/general_path.h"
 #include "device/operand_text.h"
+#include "device/plain_device.h"
 #include "device/read.h"
 #include "device/report.h"
 
@@ -250,9 +251,23 @@ inline bool ReadShortSuffixed(const Context& context, char first, int32_t n, con
   return ReadIndexed(context, operand, shape);
 }
 
+int32_t GetSmaSuffixed(const Context& context, const char* operand, int32_t n, const char* rest) {
+  // Most suffixed operands have one short suffix: read those in one pass.
+  int32_t value;
+  if (ReadShortSuffixed(context, operand[0], n, rest, &value)) return value;
+  return GetSmaGeneral(context, operand);
+}
+
+[[gnu::noinline]] int32_t plain::LogChange(const Context& c, std::size_t letter, uint32_t n, int32_t value) {
+  kChanges[letter](c, static_cast<int32_t>(n));
+  return value;
+}
+
+// GetSma as the exports call it: the plain form and the short suffixes in one
+// pass, with a switch on the letter.  A client's reads repeat the same few
+// operands, which the switch's branches learn, and the suffixed forms cost no
+// second call; the ladder instructions read through ReadDevice instead.
 int32_t GetSma(const Context& context, const char* operand) {
-  // Most operands are a device letter, a short number and at most one short
-  // suffix: read those in one pass.
   const char first = operand[0];
   int32_t n;
   const char* rest;

@@ -123,6 +123,8 @@ OperandIndex ResolveIndex(const Context& context, const char* operand) {
 }
 
 int32_t GetIndex(const Context& context, const char* operand) {
+  int32_t n;
+  if (ShortPlainNumber(operand, &n)) return n;
   return ResolveIndex(context, operand).value;
 }
 

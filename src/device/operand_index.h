@@ -27,4 +27,16 @@ struct OperandIndex {
 
 OperandIndex ResolveIndex(const Context& context, const char* operand);
 
+// The plain form that nearly every operand takes: an upper-case device letter
+// other than U and a short number, hexadecimal after X, Y, W and B and
+// decimal after any other letter (D100, Y1F, T3, K5).  For such a text the
+// resolver names the element n, with no message and no trace; false for any
+// other text.
+inline bool ShortPlainNumber(const char* operand, int32_t* n) {
+  const char first = operand[0];
+  if (first < 'A' || first > 'Z' || first == 'U') return false;
+  if (first == 'X' || first == 'Y' || first == 'W' || first == 'B') return ShortHex(operand + 1, n);
+  return ShortDecimal(operand + 1, n);
+}
+
 }  // namespace quorsma::device

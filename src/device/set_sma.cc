@@ -11,6 +11,7 @@
 #include "device/area_access.h"
 #include "device/general_path.h"
 #include "device/operand_index.h"
+#include "device/plain_device.h"
 #include "device/report.h"
 #include "device/write.h"
 
@@ -20,10 +21,6 @@ namespace {
 // Bit numbers a D or W bit write accepts.
 constexpr int32_t kHighestBit = 15;
 
-template <void (*Check)(const Context&, int32_t), std::size_t N>
-void WriteChecked(const Context& context, int32_t (&area)[N], int32_t n, int32_t value) {
-  if (WriteCell(area, n, value)) Check(context, n);
-}
 
 // D and W: with a full stop, bit b of the register becomes the old value with
 // bit b cleared, OR-ed with the value shifted left by b (the value is not cut
@@ -46,25 +43,6 @@ void WriteRegister(const Context& context, int32_t (&area)[N], const char* opera
     return;
   }
   WriteChecked<Check>(context, area, n, value);
-}
-
-// Whole-cell write of device `first` number n, for "<letter><number>"
-// operands (S is the step relay here).
-inline void WriteNumbered(const Context& context, char first, int32_t n, int32_t value) {
-  Image& image = *context.image;
-  switch (first) {
-    case 'M': WriteChecked<config::CheckM>(context, image.M, n, value); return;
-    case 'X': WriteCell(image.X, n, value); return;
-    case 'Y': WriteCell(image.Y, n, value); return;
-    case 'B': WriteChecked<config::CheckB>(context, image.B, n, value); return;
-    case 'S': WriteCell(image.S, n, value); return;
-    case 'L': WriteChecked<config::CheckL>(context, image.L, n, value); return;
-    case 'Z': WriteCell(image.Z, n, value); return;
-    case 'T': SmaTSet(context, n, value); return;
-    case 'D': WriteChecked<config::CheckD>(context, image.D, n, value); return;
-    case 'W': WriteChecked<config::CheckW>(context, image.W, n, value); return;
-    default: return;
-  }
 }
 
 }  // namespace
@@ -99,29 +77,6 @@ inline void WriteNumbered(const Context& context, char first, int32_t n, int32_t
   ShowMessage(context, text::kMsgSetValue);
 }
 
-void SetSma(const Context& context, const char* operand, int32_t value) {
-  // Most operands are a device letter and a short number (D100, M10, Y0):
-  // write those in one pass.
-  const char first = operand[0];
-  int32_t n;
-  switch (first) {
-    case 'M':
-    case 'S':
-    case 'L':
-    case 'Z':
-    case 'T':
-    case 'D':
-      if (ShortDecimal(operand + 1, &n)) return WriteNumbered(context, first, n, value);
-      break;
-    case 'X':
-    case 'Y':
-    case 'B':
-    case 'W':
-      if (ShortHex(operand + 1, &n)) return WriteNumbered(context, first, n, value);
-      break;
-    default: break;
-  }
-  SetSmaGeneral(context, operand, value);
-}
+void SetSma(const Context& context, const char* operand, int32_t value) { WriteDevice(context, operand, value); }
 
 }  // namespace quorsma::device

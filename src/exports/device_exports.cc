@@ -1,5 +1,6 @@
 // Exported operand, device read and device write functions.
 #include "device/operand.h"
+#include "device/plain_device.h"
 #include "device/read.h"
 #include "device/write.h"
 #include "exports/library.h"
@@ -41,7 +42,8 @@ QSMA_EXPORT int32_t QSMA_API SmaTGet(int32_t timer) {
 }
 QSMA_EXPORT void QSMA_API SetSma(const char* operand, int32_t value) {
   const auto& c = Ctx();
-  if (c.image && operand) dev::SetSma(c, operand, value);
+  // The plain form (D100) inline: device::SetSma without the call.
+  if (c.image && operand) dev::WriteDevice(c, operand, value);
 }
 QSMA_EXPORT void QSMA_API SmaTSet(int32_t timer, int32_t set_value) {
   const auto& c = Ctx();

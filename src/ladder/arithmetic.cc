@@ -19,6 +19,7 @@
 
 #include "core/areas.h"
 #include "core/messages.h"
+#include "device/plain_device.h"
 #include "device/read.h"
 #include "ladder/instructions.h"
 #include "ladder/result_stack.h"
@@ -74,8 +75,8 @@ int32_t* NextCellInArea(Image& im, const int32_t* cell) {
 // destination): the second operand accumulates the first.
 void LAD_PLUS(const Context& c, const char* first, const char* second, const char* destination) {
   if (Pop(c) == 0) return;
-  int32_t x1 = device::GetSma(c, first);
-  int32_t x2 = device::GetSma(c, second);
+  int32_t x1 = device::ReadDevice(c, first);
+  int32_t x2 = device::ReadDevice(c, second);
   Store(c, destination[0] != '\0' ? destination : second, WrapAdd(x1, x2));
 }
 
@@ -83,8 +84,8 @@ void LAD_PLUS(const Context& c, const char* first, const char* second, const cha
 // first operand is subtracted from the second.
 void LAD_MINUS(const Context& c, const char* first, const char* second, const char* destination) {
   if (Pop(c) == 0) return;
-  int32_t x1 = device::GetSma(c, first);
-  int32_t x2 = device::GetSma(c, second);
+  int32_t x1 = device::ReadDevice(c, first);
+  int32_t x2 = device::ReadDevice(c, second);
   if (destination[0] != '\0') {
     Store(c, destination, WrapSub(x1, x2));
   } else {
@@ -96,8 +97,8 @@ void LAD_MINUS(const Context& c, const char* first, const char* second, const ch
 // into the second operand.
 void LAD_MULTIPLY(const Context& c, const char* first, const char* second, const char* destination) {
   if (Pop(c) == 0) return;
-  int32_t x1 = device::GetSma(c, first);
-  int32_t x2 = device::GetSma(c, second);
+  int32_t x1 = device::ReadDevice(c, first);
+  int32_t x2 = device::ReadDevice(c, second);
   if (destination[0] == 'K') {
     c.env->ShowMessage(text::kMsgMultiplyConstDest);
     return;
@@ -109,8 +110,8 @@ void LAD_MULTIPLY(const Context& c, const char* first, const char* second, const
 // the destination's area := the remainder (with the sign of first).
 void LADALL_DIVIDE(const Context& c, const char* first, const char* second, const char* destination) {
   if (Pop(c) == 0) return;
-  int32_t x1 = device::GetSma(c, first);
-  int32_t x2 = device::GetSma(c, second);
+  int32_t x1 = device::ReadDevice(c, first);
+  int32_t x2 = device::ReadDevice(c, second);
   if (destination[0] == 'K') {
     c.env->ShowMessage(text::kMsgDivideConstDest);
     return;

@@ -1,6 +1,7 @@
 // Comparison contacts: load, series and parallel forms of six relations.  The
 // operands are read first, then second, and only when the outcome depends on
 // them; the pushed value is always 0 or 1.
+#include "device/plain_device.h"
 #include "device/read.h"
 #include "ladder/instructions.h"
 #include "ladder/result_stack.h"
@@ -10,8 +11,8 @@ namespace {
 
 template <Relation R>
 int32_t Holds(const Context& c, const char* first, const char* second) {
-  int32_t a = device::GetSma(c, first);
-  int32_t b = device::GetSma(c, second);
+  int32_t a = device::ReadDevice(c, first);
+  int32_t b = device::ReadDevice(c, second);
   bool holds = false;
   if constexpr (R == Relation::kEq) holds = a == b;
   if constexpr (R == Relation::kNeq) holds = a != b;

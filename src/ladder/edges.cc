@@ -3,6 +3,7 @@
 // an input of exactly 1 on a cell holding 0; the edge is reported only while
 // SM403 is on, but the cell learns the input either way.
 #include "core/areas.h"
+#include "device/plain_device.h"
 #include "device/read.h"
 #include "device/write.h"
 #include "ladder/instructions.h"
@@ -38,35 +39,35 @@ int32_t CheckPulse(const Context& c, int32_t input) { return Detect(c, input, 1)
 
 int32_t CheckFallPulse(const Context& c, int32_t input) { return Detect(c, input, 0); }
 
-void LDP(const Context& c, const char* operand) { Push(c, CheckPulse(c, device::GetSma(c, operand))); }
+void LDP(const Context& c, const char* operand) { Push(c, CheckPulse(c, device::ReadDevice(c, operand))); }
 
-void LDF(const Context& c, const char* operand) { Push(c, CheckFallPulse(c, device::GetSma(c, operand))); }
+void LDF(const Context& c, const char* operand) { Push(c, CheckFallPulse(c, device::ReadDevice(c, operand))); }
 
 // The rising-edge contacts skip the detector (and leave its cell alone) when
 // the current result already decides the outcome; the falling-edge contacts
 // always update theirs.
 void ANDP(const Context& c, const char* operand) {
-  int32_t x = device::GetSma(c, operand);
+  int32_t x = device::ReadDevice(c, operand);
   ReplaceResult(c, [&](int32_t p) { return p != 0 && CheckPulse(c, x) == 1 ? 1 : 0; });
 }
 
 void ANDF(const Context& c, const char* operand) {
   ReplaceResult(c, [&](int32_t p) {
-    int32_t edge = CheckFallPulse(c, device::GetSma(c, operand));
+    int32_t edge = CheckFallPulse(c, device::ReadDevice(c, operand));
     return p != 0 && edge == 1 ? 1 : 0;
   });
 }
 
 void ORP(const Context& c, const char* operand) {
   ReplaceResult(c, [&](int32_t p) {
-    int32_t x = device::GetSma(c, operand);
+    int32_t x = device::ReadDevice(c, operand);
     return p != 0 || CheckPulse(c, x) == 1 ? 1 : 0;
   });
 }
 
 void ORF(const Context& c, const char* operand) {
   ReplaceResult(c, [&](int32_t p) {
-    int32_t edge = CheckFallPulse(c, device::GetSma(c, operand));
+    int32_t edge = CheckFallPulse(c, device::ReadDevice(c, operand));
     return p != 0 || edge == 1 ? 1 : 0;
   });
 }

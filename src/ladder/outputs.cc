@@ -2,6 +2,7 @@
 #include "core/areas.h"
 #include "core/messages.h"
 #include "device/operand.h"
+#include "device/plain_device.h"
 #include "device/read.h"
 #include "device/write.h"
 #include "ladder/instructions.h"
@@ -17,14 +18,14 @@ namespace quorsma::ladder {
 void LAD_OUT(const Context& c, const char* operand, const char* set_value) {
   int32_t a = Pop(c);
   if (set_value[0] == '\0') {
-    device::SetSma(c, operand, a);
+    device::WriteDevice(c, operand, a);
     return;
   }
   if (operand[0] != 'T') {
     c.env->ShowMessage(text::kMsgLadOut);
     return;
   }
-  int32_t v = device::GetSma(c, set_value);  // read whether or not the coil is on
+  int32_t v = device::ReadDevice(c, set_value);  // read whether or not the coil is on
   int32_t timer = device::GetIndex(c, operand);
   // A timer number outside the timer areas has no coil cell; SmaTSet gives
   // such numbers its own report and leaves them alone.
@@ -33,11 +34,11 @@ void LAD_OUT(const Context& c, const char* operand, const char* set_value) {
 }
 
 void SET(const Context& c, const char* operand) {
-  if (Pop(c) != 0) device::SetSma(c, operand, 1);
+  if (Pop(c) != 0) device::WriteDevice(c, operand, 1);
 }
 
 void RST(const Context& c, const char* operand) {
-  if (Pop(c) != 0) device::SetSma(c, operand, 0);
+  if (Pop(c) != 0) device::WriteDevice(c, operand, 0);
 }
 
 // PLS: the device is on for the one call at which the result rises to
