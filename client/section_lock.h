@@ -8,13 +8,16 @@
 // Protocol (the same for every program that takes these locks, whatever its
 // language):
 //   dir     Linux: $QUORSMA_LOCK_DIR, else /dev/shm/quorsma-<uid> (<uid> the
-//           effective user id).  /dev/shm is writable by every user, so the
-//           files live in a directory of their own that others cannot write:
-//           the default one is made (mode 0700) when missing; a directory
-//           named by QUORSMA_LOCK_DIR must exist.  Either is refused unless it
-//           is a directory (not a symbolic link), owned by this user (or, for
-//           QUORSMA_LOCK_DIR, by root) and not writable by others; writable by
-//           its group is accepted, for a group of users sharing sections.
+//           effective user id), or /dev/shm/quorsma-group-<gid> when the
+//           plant's group applies (posix/lock_group.h).  /dev/shm is writable
+//           by every user, so the files live in a directory of their own that
+//           others cannot write: the default one is made (mode 0700, or 2770
+//           for the group's) when missing; a directory named by
+//           QUORSMA_LOCK_DIR must exist.  Each is refused unless it is a
+//           directory (not a symbolic link), not writable by others, and
+//           owned by this user (or, for QUORSMA_LOCK_DIR, by root; writable by
+//           its group is accepted) or, for the group's, of the group.
+//           Files made in the group's directory are 0660 and the group's.
 //           Windows: %QUORSMA_LOCK_DIR%, else the user's temporary directory
 //           (GetTempPath), not checked: it is the user's own.
 //   file    one lock file per section and job in that directory:

@@ -1,5 +1,8 @@
 // Section locks and the force table.
+#include <cstring>
 #include <new>
+#include <string>
+#include <string_view>
 
 #include "../device_kinds.h"
 #include "../force_table.h"
@@ -17,6 +20,23 @@ struct qsc_forces {
 using namespace qsc;
 
 namespace {
+
+// A name of the section's published files: safe in a path, and none of the
+// names the locks and the force table use.
+bool IsPublishedFileName(const char* name) {
+  if (name == nullptr) return false;
+  const std::string_view text(name);
+  if (text.empty() || text.size() > 64 || text.front() == '.' || text == "forces") return false;
+  for (const char c : text) {
+    const bool safe = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+                      c == '-' || c == '.';
+    if (!safe) return false;
+  }
+  const auto ends = [&](std::string_view tail) {
+    return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+  };
+  return !ends(".lock") && !ends(".new");
+}
 
 int32_t* Cell(MH_SHARED_STRUCTURE* image, const char* device, int32_t number) {
   return image != nullptr && device != nullptr ? ForceCell(image, device, number) : nullptr;
@@ -46,6 +66,35 @@ QSC_EXPORT size_t QSC_CALL qsc_lock_dir(char* out, size_t size) { return OutText
 
 QSC_EXPORT size_t QSC_CALL qsc_lock_path(const char* job, char* out, size_t size) {
   return OutText(SectionLockPath(job == nullptr ? "" : job), out, size);
+}
+
+QSC_EXPORT int32_t QSC_CALL qsc_section_file_write(const char* name, const void* bytes, size_t length, char* error,
+                                                   size_t error_size) {
+  if (!IsPublishedFileName(name)) return Refused(QSC_BAD_INPUT, "no name of a published file", error, error_size);
+  if (bytes == nullptr && length != 0) return Refused(QSC_BAD_INPUT, "no bytes", error, error_size);
+  if (length > QSC_MAX_SECTION_FILE_BYTES) {
+    return Refused(QSC_BAD_INPUT, "larger than " + std::to_string(QSC_MAX_SECTION_FILE_BYTES) + " bytes", error,
+                   error_size);
+  }
+  std::string reason;
+  const std::string text(static_cast<const char*>(bytes), length);
+  if (!ReplaceLockDirFile(SectionFileName(name), text, &reason)) return Refused(QSC_FAILED, reason, error, error_size);
+  return QSC_OK;
+}
+
+QSC_EXPORT int32_t QSC_CALL qsc_section_file_read(const char* name, void* out, size_t size, size_t* length,
+                                                  char* error, size_t error_size) {
+  if (!IsPublishedFileName(name) || length == nullptr || (out == nullptr && size != 0))
+    return Refused(QSC_BAD_INPUT, "no name of a published file", error, error_size);
+  *length = 0;
+  std::string bytes, reason;
+  bool missing = false, replaceable = false;
+  if (!ReadLockDirFile(SectionFileName(name), QSC_MAX_SECTION_FILE_BYTES, &bytes, &missing, &replaceable, &reason))
+    return Refused(QSC_FAILED, reason, error, error_size);
+  if (missing) return Refused(QSC_MISSING, "no such file", error, error_size);
+  *length = bytes.size();
+  if (size > 0) std::memcpy(out, bytes.data(), bytes.size() < size ? bytes.size() : size);
+  return bytes.size() <= size ? QSC_OK : QSC_BAD_INPUT;
 }
 
 QSC_EXPORT qsc_forces* QSC_CALL qsc_forces_new(void) { return new (std::nothrow) qsc_forces; }

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "../section_lock.h"
+#include "lock_group.h"
 
 namespace qsc {
 namespace {
@@ -47,18 +48,41 @@ class Descriptor {
   int fd_;
 };
 
+std::string Octal(mode_t mode) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode & 07777));
+  return text;
+}
+
+// Gives a file or directory this process just made the sharing it needs: the
+// group's, readable and writable by it (umask may have taken those bits).
+void ShareWithGroup(int fd, mode_t mode) {
+  const LockGroup& group = CurrentLockGroup();
+  if (!group.shared) return;
+  if (fchown(fd, static_cast<uid_t>(-1), group.gid) == 0) fchmod(fd, mode);
+}
+
 // Opens the lock directory once it is known to be safe: a directory (not a
-// link to one) of this user, or of root when QUORSMA_LOCK_DIR names it, that
-// other users cannot write.  The default directory is made when missing.
-// -1 with the reason otherwise.
+// link to one) that other users cannot write, and either this user's (or, when
+// QUORSMA_LOCK_DIR names it, root's) or, for the group's default directory,
+// one of the group's.  The default directory is made when missing.  -1 with
+// the reason otherwise.
 int OpenLockDir(std::string* error) {
   const bool chosen = detail::LockDirChosen();
+  const LockGroup& group = CurrentLockGroup();
+  const bool group_dir = !chosen && group.shared;
   const std::string dir = LockDir();
   const std::string named = dir + (chosen ? " (QUORSMA_LOCK_DIR)" : "");
-  const std::string rule = "; it must be a directory of this user that other users cannot write";
-  if (!chosen && mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
-    *error = "cannot make the lock directory " + named + ": " + ErrorText(errno);
-    return -1;
+  const std::string rule = group_dir ? "; it must be a directory of group " + std::to_string(group.gid) +
+                                           " with mode 2770 that other users cannot write"
+                                     : "; it must be a directory of this user that other users cannot write";
+  bool made = false;
+  if (!chosen) {
+    if (mkdir(dir.c_str(), group_dir ? 02770 : 0700) == 0) made = true;
+    else if (errno != EEXIST) {
+      *error = "cannot make the lock directory " + named + ": " + ErrorText(errno);
+      return -1;
+    }
   }
   const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {
@@ -74,19 +98,26 @@ int OpenLockDir(std::string* error) {
     return -1;
   }
   Descriptor directory(fd);
+  if (made && group_dir) ShareWithGroup(fd, 02770);
   struct stat st {};
   if (fstat(fd, &st) != 0) {
     *error = "cannot examine the lock directory " + named + ": " + ErrorText(errno);
     return -1;
   }
-  if (st.st_uid != geteuid() && !(chosen && st.st_uid == 0)) {
+  if (group_dir) {
+    // Only a member (or root) can give a directory to the group, so a
+    // directory of the group was made by one of the plant's own users.
+    if (st.st_gid != group.gid) {
+      *error = "the lock directory " + named + " belongs to another group (gid " + std::to_string(st.st_gid) + ")" +
+               rule;
+      return -1;
+    }
+  } else if (st.st_uid != geteuid() && !(chosen && st.st_uid == 0)) {
     *error = "the lock directory " + named + " belongs to another user (uid " + std::to_string(st.st_uid) + ")" + rule;
     return -1;
   }
   if ((st.st_mode & S_IWOTH) != 0) {
-    char mode[8];
-    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
-    *error = "the lock directory " + named + " is writable by other users (mode " + mode + ")" + rule;
+    *error = "the lock directory " + named + " is writable by other users (mode " + Octal(st.st_mode) + ")" + rule;
     return -1;
   }
   return directory.release();
@@ -99,7 +130,19 @@ int OpenLockDir(std::string* error) {
 // and *wrong_kind set to the mode of what is there when that is at fault.
 int OpenRegular(int dir, const std::string& name, int flags, bool* missing, mode_t* wrong_kind, std::string* error) {
   const std::string path = LockDir() + "/" + name;
-  const int fd = openat(dir, name.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+  const int open_flags = flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+  // Made anew (O_EXCL) when missing, so that only a file this process made is
+  // given to the group; one made earlier keeps what its maker gave it.
+  bool made = false;
+  int fd = -1;
+  if ((flags & O_CREAT) != 0) {
+    fd = openat(dir, name.c_str(), open_flags | O_EXCL, 0600);
+    made = fd >= 0;
+    if (fd < 0 && errno == EEXIST) fd = openat(dir, name.c_str(), open_flags & ~O_CREAT);
+  } else {
+    fd = openat(dir, name.c_str(), open_flags);
+  }
+  if (made) ShareWithGroup(fd, 0660);
   struct stat st {};
   if (fd < 0) {
     const int code = errno;
@@ -133,7 +176,11 @@ int OpenRegular(int dir, const std::string& name, int flags, bool* missing, mode
 
 }  // namespace
 
-std::string detail::DefaultLockDir() { return "/dev/shm/quorsma-" + std::to_string(geteuid()); }
+std::string detail::DefaultLockDir() {
+  const LockGroup& group = CurrentLockGroup();
+  if (group.shared) return "/dev/shm/quorsma-group-" + std::to_string(group.gid);
+  return "/dev/shm/quorsma-" + std::to_string(geteuid());
+}
 
 FileStamp StampLockDirFile(const std::string& name) {
   FileStamp stamp;
@@ -195,6 +242,7 @@ bool ReplaceLockDirFile(const std::string& name, const std::string& bytes, std::
     *error = "cannot write " + LockDir() + "/" + temporary + ": " + ErrorText(errno);
     return false;
   }
+  ShareWithGroup(fd, 0660);
   std::size_t done = 0;
   int failure = 0;
   while (done < bytes.size() && failure == 0) {

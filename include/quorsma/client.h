@@ -92,7 +92,8 @@ typedef enum qsc_status {
   QSC_FAILED = -4,       /* the system refused (a file, a lock); the reason says why */
   QSC_BUSY = -5,         /* another process holds the lock; the reason names it */
   QSC_NO_LINE = -6,      /* the collector found no line in the time given */
-  QSC_NO_IMAGE = -7      /* the section is not mapped in this process */
+  QSC_NO_IMAGE = -7,     /* the section is not mapped in this process */
+  QSC_MISSING = -8       /* the file asked for does not exist */
 } qsc_status;
 
 /* ---- Device kinds ------------------------------------------------------- */
@@ -472,17 +473,23 @@ QSC_EXPORT size_t QSC_CALL qsc_section_name(char *out, size_t size);
  * Protocol (the same for every program that takes these locks, whatever its
  * language):
  *   dir     Linux: $QUORSMA_LOCK_DIR, else /dev/shm/quorsma-<uid> (<uid> the
- *           effective user id), made with mode 0700 when missing; a directory
- *           named by QUORSMA_LOCK_DIR must exist.  Either is refused unless it
- *           is a directory (not a symbolic link), owned by this user (or, for
- *           QUORSMA_LOCK_DIR, by root) and not writable by others; writable by
- *           its group is accepted.  Windows: %QUORSMA_LOCK_DIR%, else the
+ *           effective user id), made with mode 0700 when missing.  When the
+ *           plant's group applies (QUORSMA_GROUP, else the group "quorsma"
+ *           when it exists and this process is in it or is root; not when
+ *           QUORSMA_GROUP is empty or QUORSMA_MODE leaves out group write),
+ *           the default is /dev/shm/quorsma-group-<gid> instead, made with
+ *           mode 2770, its new files 0660 and the group's.  A directory
+ *           named by QUORSMA_LOCK_DIR must exist.  Each is refused unless it
+ *           is a directory (not a symbolic link), not writable by others, and
+ *           owned by this user (or, for QUORSMA_LOCK_DIR, by root; writable
+ *           by its group is accepted) or, for the group's, of that group.  Windows: %QUORSMA_LOCK_DIR%, else the
  *           user's temporary directory.
  *   file    quorsma.<section>.<job>.lock in that directory; <section> is the
  *           section name with every character other than A-Z a-z 0-9 _ - .
  *           replaced by _.  Linux: opened without following a symbolic link
  *           and without waiting (O_NOFOLLOW | O_NONBLOCK), created with mode
- *           0600, refused unless a regular file with one link; never removed.
+ *           0600 (0660 in the group's directory), refused unless a regular
+ *           file with one link; never removed.
  *   lock    Linux: a write lock on the whole file by fcntl, without waiting
  *           (an open-file-description lock; Python's fcntl.lockf(f, LOCK_EX |
  *           LOCK_NB) takes a classic record lock, and the two conflict).
@@ -499,6 +506,27 @@ QSC_EXPORT void QSC_CALL qsc_lock_release(qsc_lock *lock);
 /* The lock directory, and the lock file of `job`, of the section in use. */
 QSC_EXPORT size_t QSC_CALL qsc_lock_dir(char *out, size_t size);
 QSC_EXPORT size_t QSC_CALL qsc_lock_path(const char *job, char *out, size_t size);
+
+/* Small files that programs publish for others about a section, such as the
+ * runner's statistics: quorsma.<section>.<name> in the lock directory.
+ * `name` is 1 to 64 characters of A-Z a-z 0-9 _ - . that does not start with
+ * '.', does not end in ".lock" or ".new" and is not "forces" (the force table
+ * has functions of its own); any other is refused with QSC_BAD_INPUT.
+ * qsc_section_file_write replaces the file whole: the bytes go to a new file
+ * (never through an existing file or link) renamed over the old one, so a
+ * reader finds the old file or the new one, never a part; in a group's lock
+ * directory the file is the group's (0660).  At most
+ * QSC_MAX_SECTION_FILE_BYTES.  QSC_OK, or QSC_FAILED with the reason.
+ * qsc_section_file_read copies the file into `out` (up to `size` bytes) and
+ * sets *length to its whole size: QSC_OK when it fitted, QSC_BAD_INPUT when
+ * it did not (call again with *length bytes), QSC_MISSING when there is no
+ * such file, QSC_FAILED when it is not a regular file of at most
+ * QSC_MAX_SECTION_FILE_BYTES or cannot be read, with the reason. */
+#define QSC_MAX_SECTION_FILE_BYTES 1048576
+QSC_EXPORT int32_t QSC_CALL qsc_section_file_write(const char *name, const void *bytes, size_t length, char *error,
+                                                   size_t error_size);
+QSC_EXPORT int32_t QSC_CALL qsc_section_file_read(const char *name, void *out, size_t size, size_t *length,
+                                                  char *error, size_t error_size);
 
 /* Forces: devices held at a value against the program, kept in the file
  * quorsma.<section>.forces of the lock directory:
@@ -571,6 +599,13 @@ QSC_EXPORT int32_t QSC_CALL qsc_service_notify(const char *state);
  * this process (WatchdogSec, through WATCHDOG_USEC); 0 when it watches
  * nothing. */
 QSC_EXPORT int64_t QSC_CALL qsc_service_watchdog_usec(void);
+/* Says "WATCHDOG=1" when the service manager watches this process and a
+ * third of its interval has passed since the last one, so that a loop may
+ * call it on every pass (from any thread): without a watchdog it costs a
+ * load and a compare, with one a clock read.  A loop that calls it must pass
+ * at least every third of the interval, idle or not.  1 when sent, else 0.
+ * Windows: always 0. */
+QSC_EXPORT int32_t QSC_CALL qsc_service_alive(void);
 
 #ifdef __cplusplus
 }  /* extern "C" */

@@ -606,6 +606,32 @@ class SectionLock {
   qsc_lock* lock_ = nullptr;
 };
 
+// A file published for others about the section ("runner.stats"), replaced
+// whole; false with the reason.
+inline bool WriteSectionFile(std::string_view name, const std::string& bytes, std::string* error) {
+  const std::string file(name);
+  char reason[512];
+  if (qsc_section_file_write(file.c_str(), bytes.data(), bytes.size(), reason, sizeof reason) == QSC_OK) return true;
+  if (error) *error = reason;
+  return false;
+}
+// Reads such a file whole: QSC_OK, QSC_MISSING, or QSC_FAILED / QSC_BAD_INPUT
+// with the reason.
+inline int32_t ReadSectionFile(std::string_view name, std::string* bytes, std::string* error = nullptr) {
+  const std::string file(name);
+  char reason[512];
+  std::size_t length = 0;
+  bytes->assign(4096, '\0');
+  int32_t status = qsc_section_file_read(file.c_str(), bytes->data(), bytes->size(), &length, reason, sizeof reason);
+  if (status == QSC_BAD_INPUT && length > bytes->size()) {
+    bytes->assign(length, '\0');
+    status = qsc_section_file_read(file.c_str(), bytes->data(), bytes->size(), &length, reason, sizeof reason);
+  }
+  bytes->resize(status == QSC_OK ? length : 0);
+  if (status != QSC_OK && error) *error = reason;
+  return status;
+}
+
 inline constexpr std::size_t kMaxForceFileBytes = QSC_MAX_FORCE_FILE_BYTES;
 
 
@@ -685,6 +711,8 @@ inline bool ServiceNotify(const std::string& state) { return qsc_service_notify(
 inline std::chrono::microseconds ServiceWatchdogInterval() {
   return std::chrono::microseconds(qsc_service_watchdog_usec());
 }
+// WATCHDOG=1 when due (qsc_service_alive): call it on every pass of a loop.
+inline void ServiceAlive() { qsc_service_alive(); }
 
 #endif  // !QSC_BUILDING
 

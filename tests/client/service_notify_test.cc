@@ -88,10 +88,29 @@ TEST(ServiceNotifyTest, WatchdogIntervalOnlyForTheProcessItNames) {
   unsetenv("WATCHDOG_PID");
 }
 
+TEST(ServiceNotifyTest, AliveIsSentAtMostEveryThirdOfTheInterval) {
+  FakeManager manager;
+  ASSERT_TRUE(manager.bound());
+  setenv("NOTIFY_SOCKET", manager.path().c_str(), 1);
+  setenv("WATCHDOG_USEC", "600000", 1);
+  unsetenv("WATCHDOG_PID");
+  ASSERT_EQ(qsc_service_alive(), 1);
+  EXPECT_EQ(manager.Receive(), "WATCHDOG=1");
+  int sent = 0;
+  for (int i = 0; i < 1000; ++i) sent += qsc_service_alive();
+  EXPECT_EQ(sent, 0) << "a loop calling it on every pass sends nothing until a third of the interval passed";
+  usleep(250000);
+  EXPECT_EQ(qsc_service_alive(), 1);
+  EXPECT_EQ(manager.Receive(), "WATCHDOG=1");
+  unsetenv("WATCHDOG_USEC");
+  unsetenv("NOTIFY_SOCKET");
+}
+
 }  // namespace
 #else
 TEST(ServiceNotifyTest, NothingIsSentOnWindows) {
   EXPECT_EQ(qsc_service_notify("READY=1"), 0);
   EXPECT_EQ(qsc_service_watchdog_usec(), 0);
+  EXPECT_EQ(qsc_service_alive(), 0);
 }
 #endif

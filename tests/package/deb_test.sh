@@ -63,7 +63,7 @@ said=$(systemd-analyze verify --man=no --root="$work/verify" $verify_units 2>&1)
 for unit in $units; do
   [ "$unit" = quorsma.target ] && continue
   for line in Type=notify User=quorsma Group=quorsma Environment=QUORSMA_SECTION=%i ProtectSystem=strict \
-              ProtectHome=yes NoNewPrivileges=yes ReadWritePaths=/var/lib/quorsma RemoveIPC=yes \
+              ProtectHome=yes NoNewPrivileges=yes ReadWritePaths=/var/lib/quorsma RemoveIPC=no \
               "SyslogIdentifier=${unit%@.service}@%i" "EnvironmentFile=-/etc/quorsma/%i." PartOf=quorsma.target; do
     grep -q "^$line" "$root/usr/lib/systemd/system/$unit" || fail "$unit lacks $line"
   done

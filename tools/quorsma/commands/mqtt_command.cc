@@ -133,6 +133,7 @@ class Bridge {
       Publish();
       HandleWrites();
       Report();
+      ServiceAlive();
       if (!watch_.empty() && Clock::now() >= next_sample) {
         if (ready_) PublishDevices(/*all=*/false);
         next_sample += std::chrono::milliseconds(args_.interval_ms);

@@ -115,6 +115,7 @@ int Serve(const ServeArgs& args) {
   std::thread watcher([&] {
     while (!stop.load()) {
       if (StopRequested()) server.Stop();
+      ServiceAlive();
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
   });

@@ -243,6 +243,7 @@ int Server::Run() {
   while (!options_.stop_requested()) {
     pollfd p{listen_fd, POLLIN, 0};
     const int ready = poll(&p, 1, 200);
+    client::ServiceAlive();
     ReapFinished();
     if (ready <= 0) continue;
     sockaddr_in peer{};

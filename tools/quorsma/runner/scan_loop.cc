@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cli/client_names.h"
 #include "cli/terminal.h"
 
 namespace quorsma::tool {
@@ -27,6 +28,8 @@ ScanStats RunLoop(ScanRunner& runner, Clock& clock, const LoopOptions& options,
     const int64_t begin = clock.NowNs();
     runner.RunScan();
     stats.Add(clock.NowNs() - begin);
+    // A stalled loop stops these, and a service manager watching restarts it.
+    ServiceAlive();
     if (after_scan) after_scan();
     if (options.scans > 0 && done + 1 >= options.scans) break;  // no wait after the last scan
     if (options.period_ns > 0) {
@@ -37,8 +40,10 @@ ScanStats RunLoop(ScanRunner& runner, Clock& clock, const LoopOptions& options,
         next = now;
       }
       // Wait in slices, so that a stop request is seen even in a long period.
-      for (int64_t t = now; t < next && !StopRequested(); t = clock.NowNs())
+      for (int64_t t = now; t < next && !StopRequested(); t = clock.NowNs()) {
         clock.SleepUntilNs(std::min(next, t + kStopCheckNs));
+        ServiceAlive();
+      }
     }
   }
   return stats;

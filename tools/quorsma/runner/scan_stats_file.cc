@@ -1,20 +1,13 @@
 #include "scan_stats_file.h"
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <system_error>
 
 #include "cli/client_names.h"
 
 namespace quorsma::tool {
 
-std::string ScanStatsPath() {
-  std::string path = SectionLockPath("runner");
-  const std::string lock = ".lock";
-  return path.substr(0, path.size() - lock.size()) + ".stats";
-}
+std::string ScanStatsPath() { return LockDir() + "/quorsma." + SectionName() + "." + kScanStatsName; }
 
 StatsFields ScanStatsFields(const ScanStats& stats, int64_t pid, bool running, int64_t updated_unix_ms,
                             int realtime_priority) {
@@ -58,32 +51,13 @@ StatsFields ParseStatsFields(const std::string& text) {
 }
 
 bool WriteScanStatsFile(const StatsFields& fields, std::string* error) {
-  const std::string path = ScanStatsPath();
-  const std::string temporary = path + ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << FormatStatsFields(fields);
-    out.close();
-    if (!out) {
-      *error = "cannot write " + temporary;
-      return false;
-    }
-  }
-  std::error_code failure;
-  std::filesystem::rename(temporary, path, failure);
-  if (failure) {
-    *error = "cannot replace " + path + ": " + failure.message();
-    return false;
-  }
-  return true;
+  return WriteSectionFile(kScanStatsName, FormatStatsFields(fields), error);
 }
 
 bool ReadScanStatsFile(StatsFields* fields) {
-  std::ifstream in(ScanStatsPath(), std::ios::binary);
-  if (!in) return false;
-  std::ostringstream text;
-  text << in.rdbuf();
-  *fields = ParseStatsFields(text.str());
+  std::string text;
+  if (ReadSectionFile(kScanStatsName, &text) != QSC_OK) return false;
+  *fields = ParseStatsFields(text);
   return true;
 }
 

@@ -35,6 +35,9 @@ namespace quorsma::tool {
 
 using StatsFields = std::vector<std::pair<std::string, int64_t>>;
 
+// Its name among the section's published files (WriteSectionFile).
+inline constexpr char kScanStatsName[] = "runner.stats";
+
 // The file of the section in use.
 std::string ScanStatsPath();
 
