@@ -6,6 +6,7 @@ packages=(cmake ninja-build g++ make libgtest-dev libgmock-dev googletest libben
           clang libclang-rt-14-dev binutils pkg-config libmodbus-dev mbpoll
           libcpp-httplib-dev libmicrohttpd-dev nlohmann-json3-dev chromium fonts-nanum python3
           python3-numpy python3-pandas python3-pytest dpkg-dev file libmosquitto-dev mosquitto mosquitto-clients
+          protobuf-c-compiler libprotobuf-c-dev protobuf-compiler python3-protobuf
           libsystemd-dev help2man systemd debootstrap valgrind)
 missing=()
 for p in "${packages[@]}"; do

@@ -23,6 +23,7 @@
 #include "mqtt/error_report.h"
 #include "cli/library_messages.h"
 #include "mqtt/line_queue.h"
+#include "mqtt/sparkplug_node.h"
 #include "quorsma/quorsma.h"
 #include "cli/terminal.h"
 #include "mqtt/watch_list.h"
@@ -49,6 +50,8 @@ struct MqttArgs {
   int64_t interval_ms = 100;
   std::string allow_write;
   int64_t queue = 100000;
+  std::string sparkplug;     // GROUP/NODE: a Sparkplug B edge node instead of the JSON topics
+  std::string primary_host;  // Sparkplug: births wait for this host's STATE
 };
 
 // Handed to the library and not yet confirmed: beyond this the queue waits.
@@ -318,6 +321,37 @@ class Bridge {
   uint64_t errors_dropped_ = 0;
 };
 
+std::FILE* OpenOutput(const std::string& path) {
+  return path.empty() ? nullptr : std::fopen(path.c_str(), "ab");
+}
+
+int RunSparkplug(const MqttArgs& args, mqtt::sparkplug::NodeOptions node_options, mqtt::BrokerOptions options,
+                 MH_SHARED_STRUCTURE* image) {
+  CaptureLibraryMessages();
+  node_options.primary_host = args.primary_host;
+  node_options.errors_topic = args.topic_prefix + "/errors";
+  node_options.interval_ms = args.interval_ms;
+  node_options.enable = args.enable;
+  Permission allowed;
+  std::string error;
+  if (!args.allow_write.empty() && !Permission::Parse(args.allow_write, &allowed, &error))
+    return BadInput("--allow-write: " + error);
+  auto node = std::make_unique<mqtt::sparkplug::Node>(image, node_options, allowed, !args.allow_write.empty());
+  if (!node->metrics().Parse(args.watch, &error)) return BadInput("--watch: " + error);
+  node->Configure(&options);
+  std::FILE* output = OpenOutput(args.output);
+  if (!args.output.empty() && output == nullptr) return Fail("cannot open " + args.output + " for appending");
+  SectionLock lock;
+  if (!lock.Acquire("collector", &error)) {
+    if (output != nullptr) std::fclose(output);
+    return Fail(error);
+  }
+  InstallStopHandler();
+  const int code = node->Run(options, output, [] { return StopRequested(); });
+  if (output != nullptr) std::fclose(output);
+  return code == 0 ? 0 : kExitFailure;
+}
+
 int Mqtt(MqttArgs args) {
   mqtt::BrokerOptions options;
   if (!SplitBroker(args.broker, &options.host, &options.port))
@@ -334,8 +368,17 @@ int Mqtt(MqttArgs args) {
   std::string error;
   if (!args.password_file.empty() && !ReadPassword(args.password_file, &options.password, &error))
     return BadInput(error);
+  mqtt::sparkplug::NodeOptions node;
+  if (!args.sparkplug.empty()) {
+    if (!mqtt::sparkplug::ParseNodeName(args.sparkplug, &node.group, &node.node, &error))
+      return BadInput("--sparkplug " + error);
+    if (args.watch.empty()) return BadInput("--sparkplug needs --watch: the devices that are its metrics");
+  }
+  if (!args.primary_host.empty() && (args.sparkplug.empty() || !mqtt::sparkplug::ValidTopicPart(args.primary_host)))
+    return BadInput("--primary-host '" + args.primary_host + "': a host id without '/', '+' or '#', with --sparkplug");
   MH_SHARED_STRUCTURE* image = RequireImage();
   if (image == nullptr) return kExitFailure;
+  if (!args.sparkplug.empty()) return RunSparkplug(args, std::move(node), options, image);
   // A write's outcome includes the library's messages (a failed save).
   CaptureLibraryMessages();
   auto bridge = std::make_unique<Bridge>(args, image);
@@ -382,6 +425,9 @@ void AddMqttCommand(CLI::App& app, int* exit_code) {
       ->check([](const std::string& text) { return text.empty() ? std::string("an empty list allows nothing") : ""; });
   cmd->add_option("--queue", args->queue, "Lines kept while the broker is away (default 100000)")
       ->check(CLI::Range(int64_t{1}, int64_t{100000000}));
+  cmd->add_option("--sparkplug", args->sparkplug,
+                  "GROUP/NODE: be a Sparkplug B edge node; the --watch devices are its metrics");
+  cmd->add_option("--primary-host", args->primary_host, "Sparkplug: publish births only while this host is online");
   cmd->footer(
       "Topics under the prefix: changes (JSON), devices/<operand> (retained), status (online/offline, retained),\n"
       "set/<operand> (with --allow-write), errors.  Only one collector (log or mqtt) runs per section.");

@@ -80,7 +80,7 @@ bool BrokerConnection::Start(const BrokerOptions& o, std::string* error) {
   }
   if (!o.will_topic.empty()) {
     rc = mosquitto_will_set(mosq_, o.will_topic.c_str(), static_cast<int>(o.will_payload.size()),
-                            o.will_payload.data(), 1, true);
+                            o.will_payload.data(), 1, o.will_retain);
     if (rc != MOSQ_ERR_SUCCESS) {
       *error = "will message: " + ErrorText(rc);
       return false;
@@ -117,6 +117,11 @@ void BrokerConnection::Run() {
   for (bool first = true;; first = false) {
     const uint64_t before = connections_;
     ++attempts;
+    if (options_.will_for_attempt) {
+      const std::string will = options_.will_for_attempt();
+      mosquitto_will_set(mosq_, options_.will_topic.c_str(), static_cast<int>(will.size()), will.data(), 1,
+                         options_.will_retain);
+    }
     int rc = first ? mosquitto_connect_async(mosq_, options_.host.c_str(), options_.port, options_.keepalive)
                    : mosquitto_reconnect_async(mosq_);
     if (rc == MOSQ_ERR_INVAL) {
@@ -162,6 +167,11 @@ void BrokerConnection::Run() {
     if (!Wait(delay)) return;
     delay = std::min(delay * 2, Clock::duration(kLongestDelay));
   }
+}
+
+void BrokerConnection::Drop(const std::string& reason) {
+  Notice("disconnecting: " + reason);
+  mosquitto_disconnect(mosq_);
 }
 
 bool BrokerConnection::Wait(Clock::duration delay) {
@@ -213,9 +223,20 @@ void BrokerConnection::OnConnect(mosquitto* mosq, void* self, int rc, int, const
     (Passing(rc) ? c->attempt_refusal_ : c->refusal_) = mosquitto_reason_string(rc);
     return;
   }
-  if (!c->options_.subscription.empty())
-    mosquitto_subscribe_v5(mosq, nullptr, c->options_.subscription.c_str(), 1, MQTT_SUB_OPT_RETAIN_AS_PUBLISHED,
-                           nullptr);
+  std::vector<std::string> topics = c->options_.more_subscriptions;
+  if (!c->options_.subscription.empty()) topics.push_back(c->options_.subscription);
+  {
+    std::lock_guard<std::mutex> lock(c->mutex_);
+    c->subscribing_.clear();  // those of an earlier connection
+  }
+  for (const std::string& topic : topics) {
+    int mid = 0;
+    if (mosquitto_subscribe_v5(mosq, &mid, topic.c_str(), 1, MQTT_SUB_OPT_RETAIN_AS_PUBLISHED, nullptr) ==
+        MOSQ_ERR_SUCCESS) {
+      std::lock_guard<std::mutex> lock(c->mutex_);
+      c->subscribing_[mid] = topic;
+    }
+  }
   {
     // QoS 1 messages in flight are sent again by the library; QoS 0 ones
     // not written before the last connection ended are gone.
@@ -253,12 +274,20 @@ void BrokerConnection::OnPublish(mosquitto*, void* self, int mid) {
   c->in_flight_ = static_cast<int64_t>(c->pending_.size());
 }
 
-void BrokerConnection::OnSubscribe(mosquitto*, void* self, int, int count, const int* granted,
+void BrokerConnection::OnSubscribe(mosquitto*, void* self, int mid, int count, const int* granted,
                                    const mqtt5__property*) {
   auto* c = static_cast<BrokerConnection*>(self);
+  std::string topic;
+  {
+    std::lock_guard<std::mutex> lock(c->mutex_);
+    if (auto it = c->subscribing_.find(mid); it != c->subscribing_.end()) {
+      topic = it->second;
+      c->subscribing_.erase(it);
+    }
+  }
   if (count >= 1 && granted[0] >= 0x80)
-    c->Notice("the broker refused the subscription to " + c->options_.subscription + " (" +
-                  mosquitto_reason_string(granted[0]) + "): no write can arrive",
+    c->Notice("the broker refused the subscription to " + topic + " (" + mosquitto_reason_string(granted[0]) +
+                  "): no write can arrive",
               /*for_errors_topic=*/true);
 }
 
@@ -271,7 +300,9 @@ void BrokerConnection::OnMessage(mosquitto*, void* self, const mosquitto_message
   }
   const auto size = static_cast<std::size_t>(message->payloadlen);
   c->received_.push_back({message->topic ? message->topic : "",
-                          std::string(static_cast<const char*>(message->payload), std::min(size, kKeptBytes)), size,
+                          std::string(static_cast<const char*>(message->payload),
+                                      std::min(size, c->options_.kept_bytes)),
+                          size,
                           message->retain});
 }
 

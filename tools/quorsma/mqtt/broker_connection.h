@@ -6,7 +6,7 @@
 //
 // Messages received on the subscription are kept until Received collects
 // them on the caller's thread: at most kMaxReceived (more are counted and
-// dropped), each payload cut to kKeptBytes (a write needs a few bytes; the
+// dropped), each payload cut to its kept_bytes (a write needs a few bytes; the
 // whole size is kept).  The subscription asks for the retain flag as the
 // publisher set it, so a retained message is known as such also when it
 // arrives live.
@@ -20,6 +20,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -43,14 +44,20 @@ struct BrokerOptions {
   std::string tls_cert;
   std::string tls_key;
   int keepalive = 60;
-  std::string will_topic;    // published retained with will_payload on a lost connection
+  std::string will_topic;    // published with will_payload on a lost connection
   std::string will_payload;
+  bool will_retain = true;
+  // When set, called on the network thread before each attempt: the will
+  // payload of that attempt (a payload that changes per connection).
+  std::function<std::string()> will_for_attempt;
   std::string subscription;  // subscribed after every connect when not empty
+  std::vector<std::string> more_subscriptions;  // subscribed first, in order
+  std::size_t kept_bytes = 1024;  // of each received payload
 };
 
 struct ReceivedMessage {
   std::string topic;
-  std::string payload;           // at most BrokerConnection::kKeptBytes
+  std::string payload;           // at most BrokerOptions::kept_bytes
   std::size_t payload_size = 0;  // as received
   bool retained = false;
 };
@@ -63,7 +70,6 @@ struct ConnectionNotice {
 
 class BrokerConnection {
  public:
-  static constexpr std::size_t kKeptBytes = 1024;
   static constexpr std::size_t kMaxReceived = 1000;
   // A connection the broker closes sooner than this, while it takes the next
   // one at once, looks taken over by another client with the same id.
@@ -80,6 +86,9 @@ class BrokerConnection {
   bool Start(const BrokerOptions& options, std::string* error);
   // Disconnects cleanly (no will) and stops the network thread.
   void Stop();
+  // Disconnects cleanly (no will); the network thread connects again after
+  // the usual wait.
+  void Drop(const std::string& reason);
 
   bool connected() const { return connected_.load(); }
   // Counts connections made; a caller compares it to notice a reconnect.
@@ -136,6 +145,7 @@ class BrokerConnection {
   Clock::time_point connected_at_;
   std::unordered_map<int, Pending> pending_;
   std::unordered_set<int> done_early_;  // reported done before Publish recorded them
+  std::unordered_map<int, std::string> subscribing_;  // message id -> topic
   std::vector<ReceivedMessage> received_;
   std::vector<ConnectionNotice> notices_;
 };
