@@ -249,7 +249,7 @@ void Node::HandleCommand(const ReceivedMessage& message, const std::string& devi
                static_cast<int64_t>(m.number) <= INT32_MAX) {
       value = static_cast<int64_t>(m.number);
     } else {
-      Error(e->name + ": a " + (e->boolean ? "Boolean" : "Int32") + " value is needed", topic);
+      Error(e->name + (e->boolean ? ": a Boolean value is needed" : ": an Int32 value is needed"), topic);
       continue;
     }
     ReceivedMessage write{topic, std::to_string(value), std::to_string(value).size(), false};
