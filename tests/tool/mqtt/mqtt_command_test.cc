@@ -72,6 +72,58 @@ TEST_F(MqttCommandTest, PublishesChangesDevicesAndWritesAndLeavesItsWill) {
   EXPECT_EQ(sub.On(status).back().payload, "offline");
 }
 
+// Every write is answered on set/<operand>/result; JSON set payloads; device
+// payloads as JSON; the operand in each change message.
+TEST_F(MqttCommandTest, AnswersEveryWriteAndSpeaksJson) {
+  Broker broker;
+  Subscriber sub(broker.port(), std::string(kPrefix) + "/#");
+  const std::string set = std::string(kPrefix) + "/set/", device = std::string(kPrefix) + "/devices/W10";
+  auto tool = StartTool(broker, {"--watch", "W10", "--allow-write", "W10", "--device-payload", "json",
+                                 "--interval", "20"});
+  ASSERT_TRUE(sub.WaitFor(Count(device, 1)));
+  const auto first = nlohmann::json::parse(sub.On(device).front().payload);
+  EXPECT_EQ(first["value"], 0);
+  EXPECT_TRUE(first["time"].is_string());
+  struct Case {
+    std::string operand, payload;
+    bool retained;
+    int32_t w10;        // after it
+    std::string error;  // empty: accepted
+  };
+  const Case cases[] = {
+      {"W10", R"({"value":7})", false, 7, ""},
+      {"W10", "0x2A", false, 42, ""},
+      {"W11", "1", false, 42, "W11 is not in the ranges allowed"},
+      {"W10", R"({"value":1.5})", false, 42, "value '{\"value\":1.5}'"},
+      {"W10", "9", true, 42, "a retained message is never written"},
+  };
+  std::size_t answers = 0;
+  for (const Case& c : cases) {
+    const std::string result = set + c.operand + "/result";
+    sub.Publish(set + c.operand, c.payload, c.retained);
+    ASSERT_TRUE(sub.WaitFor(Count(result, sub.On(result).size() + 1))) << c.payload;
+    ++answers;
+    const auto answer = nlohmann::json::parse(sub.On(result).back().payload);
+    EXPECT_EQ(answer["operand"], c.operand);
+    EXPECT_EQ(answer["value"], c.payload);
+    EXPECT_EQ(answer["accepted"], c.error.empty()) << answer;
+    EXPECT_NE(answer.value("error", "").find(c.error), std::string::npos) << answer;
+    EXPECT_EQ(image->W[0x10], c.w10) << c.payload;
+  }
+  sub.Publish(set + "W10", "", true);
+  ASSERT_TRUE(sub.WaitFor([&](const std::vector<Message>& all) {
+    for (const Message& m : all)
+      if (m.topic == device && nlohmann::json::parse(m.payload)["value"] == 42) return true;
+    return false;
+  }));
+  // The accepted writes made lines too: W10 = 7, then 42.
+  Produce(5, 1);
+  ASSERT_TRUE(sub.WaitFor(Count(changes, 3)));
+  EXPECT_EQ(nlohmann::json::parse(sub.On(changes).front().payload)["operand"], "W10");
+  EXPECT_EQ(nlohmann::json::parse(sub.On(changes).back().payload)["operand"], "W20");
+  EXPECT_EQ(answers, std::size(cases));
+}
+
 TEST_F(MqttCommandTest, LinesProducedWhileTheBrokerIsAwayArriveOnceInOrder) {
   Broker broker;
   // A kept session: the broker holds the messages for this subscriber while

@@ -43,6 +43,12 @@ TEST(ChangeMessageTest, EveryKindOfLineAndTextsInNoFormat) {
     EXPECT_EQ(json["new"], c.new_value) << c.line;
     EXPECT_EQ(json["comment"], c.comment) << c.line;
   }
+  // The operand as devices/<operand> names it.
+  for (const auto& [line, operand] : std::vector<std::pair<std::string, std::string>>{
+           {"VC => B[001F]=1 => 0 \t: ", "B1F"}, {"VC => M[0005]=0 => 1 \t: ", "M5"},
+           {"VC => D[131070]=1 => 0 \t: ", "D131070"}})
+    EXPECT_EQ(nlohmann::json::parse(ChangeJson(line, when))["operand"], operand) << line;
+  EXPECT_FALSE(nlohmann::json::parse(ChangeJson("written by another program", when)).contains("operand"));
   // CP949 bytes that are not a character still give valid JSON.
   EXPECT_NO_THROW(nlohmann::json::parse(ChangeJson("VC => M[0001]=0 => 1 \t: \xB0", when)));
 }
@@ -50,13 +56,18 @@ TEST(ChangeMessageTest, EveryKindOfLineAndTextsInNoFormat) {
 TEST(SetValueTest, DecimalAndHexadecimalWithinThirtyTwoBits) {
   const std::pair<std::string, int64_t> good[] = {{"0", 0},          {" 42\n", 42},       {"-7", -7},
                                                   {"0x2A", 42},      {"0XFFFFFFFF", -1}, {"2147483647", 2147483647},
-                                                  {"-2147483648", -2147483648LL}};
+                                                  {"-2147483648", -2147483648LL},
+                                                  {R"({"value":7})", 7},   {R"( {"value": -3} )", -3},
+                                                  {R"({"value":"0x2A"})", 42}, {R"({"value":true})", 1},
+                                                  {R"({"value":-2147483648})", -2147483648LL}};
   for (const auto& [text, value] : good) {
     int32_t v = 0;
     EXPECT_TRUE(ParseSetValue(text, &v)) << text;
     EXPECT_EQ(v, value) << text;
   }
-  for (const char* bad : {"", "x", "12x", "0x", "2147483648", "0x100000000", "1 2", "--1", "1.5"}) {
+  for (const char* bad : {"", "x", "12x", "0x", "2147483648", "0x100000000", "1 2", "--1", "1.5",
+                          R"({"value":2147483648})", R"({"value":1.5})", R"({"v":1})", R"({"value":1,"x":2})", "{",
+                          R"({"value":null})", "[1]", R"({"value":"12x"})"}) {
     int32_t v = 0;
     EXPECT_FALSE(ParseSetValue(bad, &v)) << bad;
   }

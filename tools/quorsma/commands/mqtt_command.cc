@@ -3,7 +3,8 @@
 //   devices/<operand>  the value of each watched device, retained
 //   status             "online" retained while running; "offline" on exit and,
 //                      through the will, when the process dies or the connection is lost
-//   set/<operand>      with --allow-write: a value to write (never a retained one)
+//   set/<operand>      with --allow-write: a value to write (never a retained one),
+//                      answered on set/<operand>/result (set_result.h)
 //   errors             as JSON with "error": refused writes, writes not saved,
 //                      dropped and lost lines, a likely duplicate client id
 #include <unistd.h>
@@ -23,6 +24,7 @@
 #include "mqtt/error_report.h"
 #include "cli/library_messages.h"
 #include "mqtt/line_queue.h"
+#include "mqtt/set_result.h"
 #include "mqtt/sparkplug_node.h"
 #include "quorsma/quorsma.h"
 #include "cli/terminal.h"
@@ -50,6 +52,7 @@ struct MqttArgs {
   int64_t interval_ms = 100;
   std::string allow_write;
   int64_t queue = 100000;
+  std::string device_payload = "plain";  // devices/<operand>: "plain" or "json"
   std::string sparkplug;     // GROUP/NODE: a Sparkplug B edge node instead of the JSON topics
   std::string primary_host;  // Sparkplug: births wait for this host's STATE
 };
@@ -208,6 +211,9 @@ class Bridge {
                                                                " were waiting"),
                                                1, false))
       errors_dropped_ = 0;
+    while (!results_.empty() && broker_.in_flight() < kMaxInFlight &&
+           broker_.Publish(results_.front().first, results_.front().second, 1, false))
+      results_.pop_front();
     while (!errors_.empty() && broker_.in_flight() < kMaxInFlight &&
            broker_.Publish(prefix_ + "/errors", errors_.front(), 1, false))
       errors_.pop_front();
@@ -235,8 +241,10 @@ class Bridge {
   }
 
   void PublishDevices(bool all) {
+    const auto now = std::chrono::system_clock::now();
+    const bool as_json = args_.device_payload == "json";
     for (const auto& [operand, value] : watch_.Sample(image_, all))
-      broker_.Publish(prefix_ + "/devices/" + operand, value, args_.qos, true);
+      broker_.Publish(prefix_ + "/devices/" + operand, mqtt::DevicePayload(value, now, as_json), args_.qos, true);
   }
 
   void HandleWrites() {
@@ -246,11 +254,16 @@ class Bridge {
                 std::to_string(mqtt::BrokerConnection::kMaxReceived) + " were waiting",
             true);
     for (const mqtt::ReceivedMessage& message : broker_.Received()) {
-      if (message.topic.compare(0, set_prefix.size(), set_prefix) != 0) continue;
+      if (message.topic.compare(0, set_prefix.size(), set_prefix) != 0 || mqtt::IsResultTopic(message.topic)) continue;
       const std::string operand = message.topic.substr(set_prefix.size());
       const std::string reason = writes_.Handle(operand, message);
-      if (reason.empty()) continue;
       const std::string topic = set_prefix + mqtt::Cut(operand);
+      // A retained message already answered in this run is ignored silently.
+      if (results_.size() >= kMaxErrors) results_.pop_front();
+      if (!message.retained || !reason.empty())
+        results_.push_back({topic + mqtt::kResultSuffix,
+                            mqtt::SetResultJson(operand, message.payload, message.payload_size, reason)});
+      if (reason.empty()) continue;
       if (message.retained) std::fprintf(stderr, "quorsma: %s: %s\n", topic.c_str(), reason.c_str());
       Error(reason, false, topic);
     }
@@ -263,7 +276,7 @@ class Bridge {
     CollectLine();
     Report();
     while (broker_.connected() && Clock::now() < deadline &&
-           (!queue_.empty() || !errors_.empty() || broker_.in_flight() > 0)) {
+           (!queue_.empty() || !errors_.empty() || !results_.empty() || broker_.in_flight() > 0)) {
       ready_ = broker_.connected() && broker_.connections() > 0;
       Publish();
       Report();
@@ -318,6 +331,9 @@ class Bridge {
   int64_t collected_ = 0, published_ = 0;
   uint64_t dropped_ = 0, unreported_drops_ = 0, lost_ = 0;
   std::deque<std::string> errors_;  // JSON messages waiting for the errors topic
+  // Answers to writes waiting for the broker (topic, JSON): at most one per
+  // write taken, and writes are taken only while connected.
+  std::deque<std::pair<std::string, std::string>> results_;
   uint64_t errors_dropped_ = 0;
 };
 
@@ -425,6 +441,9 @@ void AddMqttCommand(CLI::App& app, int* exit_code) {
       ->check([](const std::string& text) { return text.empty() ? std::string("an empty list allows nothing") : ""; });
   cmd->add_option("--queue", args->queue, "Lines kept while the broker is away (default 100000)")
       ->check(CLI::Range(int64_t{1}, int64_t{100000000}));
+  cmd->add_option("--device-payload", args->device_payload,
+                  "devices/<operand> payloads: plain (the number, default) or json ({\"value\":N,\"time\":...})")
+      ->check(CLI::IsMember({"plain", "json"}));
   cmd->add_option("--sparkplug", args->sparkplug,
                   "GROUP/NODE: be a Sparkplug B edge node; the --watch devices are its metrics");
   cmd->add_option("--primary-host", args->primary_host, "Sparkplug: publish births only while this host is online");

@@ -231,7 +231,11 @@ void BrokerConnection::OnConnect(mosquitto* mosq, void* self, int rc, int, const
   }
   for (const std::string& topic : topics) {
     int mid = 0;
-    if (mosquitto_subscribe_v5(mosq, &mid, topic.c_str(), 1, MQTT_SUB_OPT_RETAIN_AS_PUBLISHED, nullptr) ==
+    // Retain as published: a retained command is known as such also live.
+    // No local: the answers this client publishes under the subscription
+    // do not come back to it.
+    if (mosquitto_subscribe_v5(mosq, &mid, topic.c_str(), 1, MQTT_SUB_OPT_RETAIN_AS_PUBLISHED | MQTT_SUB_OPT_NO_LOCAL,
+                               nullptr) ==
         MOSQ_ERR_SUCCESS) {
       std::lock_guard<std::mutex> lock(c->mutex_);
       c->subscribing_[mid] = topic;

@@ -81,6 +81,7 @@ std::string ChangeJson(const std::string& line, std::chrono::system_clock::time_
   message["time"] = IsoLocalTime(when);
   ChangeLine c;
   if (ParseChangeLine(line, &c)) {
+    message["operand"] = DeviceText(std::string_view(&c.kind, 1), c.index);
     message["kind"] = std::string(1, c.kind);
     message["number"] = c.number;
     message["index"] = c.index;
@@ -91,6 +92,22 @@ std::string ChangeJson(const std::string& line, std::chrono::system_clock::time_
   message["line"] = Cp949ToUtf8(line);
   // The conversion leaves valid UTF-8; anything else would be replaced, not thrown.
   return message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+}  // namespace quorsma::tool::mqtt
+
+namespace quorsma::tool::mqtt {
+
+std::string DevicePayload(const std::string& value, std::chrono::system_clock::time_point when, bool as_json) {
+  if (!as_json) return value;
+  nlohmann::ordered_json message;
+  int32_t number = 0;
+  if (ParseValueText(value, &number))
+    message["value"] = number;
+  else
+    message["value"] = nullptr;  // an index register pointed outside the area
+  message["time"] = IsoLocalTime(when);
+  return message.dump();
 }
 
 }  // namespace quorsma::tool::mqtt
