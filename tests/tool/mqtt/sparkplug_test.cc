@@ -15,6 +15,9 @@
 //                                                    RebirthOnRequest
 //   DCMD writes inside the permission only; never a retained one
 //                                                    WritesOnlyInsideThePermission
+//   commands oversize, malformed, with too many metrics, or with writes off:
+//   refused with a reason, nothing written, the node goes on
+//                                                    RefusesHostileCommands
 //   births wait for the primary host; NDEATH and a new connection when it
 //   goes offline; older STATE messages ignored        FollowsThePrimaryHost
 #include <signal.h>
@@ -247,6 +250,39 @@ TEST_F(SparkplugTest, WritesOnlyInsideThePermission) {
   const std::vector<json> data = Of(Decode(All(sub)), On("DDATA", "W"));
   ASSERT_GE(data.size(), 2u);
   EXPECT_EQ(data.back()["metrics"][0]["value"], -2);
+}
+
+TEST_F(SparkplugTest, RefusesHostileCommands) {
+  Broker broker;
+  Subscriber sub(broker.port(), "#");
+  auto tool = StartNode(broker, {"--allow-write", "W20"});
+  ASSERT_TRUE(sub.WaitFor(Count(On("DBIRTH", "M"), 1)));
+  const json write = {{"name", "W20"}, {"datatype", 3}, {"value", 5}};
+  json many = json::array();
+  for (int i = 0; i < 1001; ++i) many.push_back(write);
+  const std::pair<std::string, std::string> cases[] = {
+      {std::string(20000, '\x0a'), "a command of 20000 bytes: at most 16384 are read"},
+      {"\xff\xff\xff\xff", "not a Sparkplug B payload (4 bytes"},
+      {Command(many), "1001 metrics: at most 1000"},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    sub.Publish(On("DCMD", "W"), cases[i].first);
+    ASSERT_TRUE(sub.WaitFor(Count(errors, i + 1))) << cases[i].second;
+    EXPECT_NE(sub.On(errors).back().payload.find(cases[i].second), std::string::npos) << sub.On(errors).back().payload;
+  }
+  EXPECT_EQ(image->W[0x20], 0) << "nothing written";
+  sub.Publish(On("DCMD", "W"), Command(json::array({write})));
+  EXPECT_TRUE(WaitUntil([&] { return image->W[0x20] == 5; })) << "the node goes on";
+
+  // Without --allow-write no command writes.
+  tool->Kill(SIGTERM);
+  tool->Wait();
+  tool = StartNode(broker);
+  ASSERT_TRUE(sub.WaitFor(Count(On("DBIRTH", "M"), 2)));
+  sub.Publish(On("DCMD", "W"), Command(json::array({{{"name", "W20"}, {"datatype", 3}, {"value", 6}}})));
+  ASSERT_TRUE(sub.WaitFor(Count(errors, std::size(cases) + 1)));
+  EXPECT_NE(sub.On(errors).back().payload.find("writes are off"), std::string::npos);
+  EXPECT_EQ(image->W[0x20], 5);
 }
 
 TEST_F(SparkplugTest, FollowsThePrimaryHost) {
