@@ -271,7 +271,11 @@ void Node::Error(const std::string& text, const std::string& topic) {
 void Node::Report() {
   for (const ConnectionNotice& notice : broker_.TakeNotices()) {
     std::fprintf(stderr, "quorsma: %s\n", notice.text.c_str());
-    if (notice.for_errors_topic) errors_.push_back(ErrorJson(notice.text));
+    if (!notice.for_errors_topic) continue;
+    if (errors_.size() < kMaxErrors)
+      errors_.push_back(ErrorJson(notice.text));
+    else
+      ++errors_dropped_;
   }
   if (!broker_.connected()) return;
   if (errors_dropped_ > 0 &&
@@ -280,7 +284,8 @@ void Node::Report() {
                                 std::to_string(kMaxErrors) + " were waiting"),
                       1, false))
     errors_dropped_ = 0;
-  while (!errors_.empty() && broker_.in_flight() < 1000 && broker_.Publish(options_.errors_topic, errors_.front(), 1, false))
+  while (!errors_.empty() && broker_.in_flight() < static_cast<int64_t>(kMaxErrors) &&
+         broker_.Publish(options_.errors_topic, errors_.front(), 1, false))
     errors_.pop_front();
 }
 
