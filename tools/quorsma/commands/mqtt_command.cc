@@ -25,7 +25,9 @@
 #include "cli/library_messages.h"
 #include "mqtt/line_queue.h"
 #include "mqtt/set_result.h"
+#if defined(QUORSMA_SPARKPLUG)
 #include "mqtt/sparkplug_node.h"
+#endif
 #include "quorsma/quorsma.h"
 #include "cli/terminal.h"
 #include "mqtt/watch_list.h"
@@ -337,6 +339,7 @@ class Bridge {
   uint64_t errors_dropped_ = 0;
 };
 
+#if defined(QUORSMA_SPARKPLUG)
 std::FILE* OpenOutput(const std::string& path) {
   return path.empty() ? nullptr : std::fopen(path.c_str(), "ab");
 }
@@ -367,6 +370,7 @@ int RunSparkplug(const MqttArgs& args, mqtt::sparkplug::NodeOptions node_options
   if (output != nullptr) std::fclose(output);
   return code == 0 ? 0 : kExitFailure;
 }
+#endif
 
 int Mqtt(MqttArgs args) {
   mqtt::BrokerOptions options;
@@ -384,6 +388,7 @@ int Mqtt(MqttArgs args) {
   std::string error;
   if (!args.password_file.empty() && !ReadPassword(args.password_file, &options.password, &error))
     return BadInput(error);
+#if defined(QUORSMA_SPARKPLUG)
   mqtt::sparkplug::NodeOptions node;
   if (!args.sparkplug.empty()) {
     if (!mqtt::sparkplug::ParseNodeName(args.sparkplug, &node.group, &node.node, &error))
@@ -392,9 +397,15 @@ int Mqtt(MqttArgs args) {
   }
   if (!args.primary_host.empty() && (args.sparkplug.empty() || !mqtt::sparkplug::ValidTopicPart(args.primary_host)))
     return BadInput("--primary-host '" + args.primary_host + "': a host id without '/', '+' or '#', with --sparkplug");
+#else
+  if (!args.sparkplug.empty() || !args.primary_host.empty())
+    return BadInput("--sparkplug: this build of quorsma has no Sparkplug B support (built without protobuf-c)");
+#endif
   MH_SHARED_STRUCTURE* image = RequireImage();
   if (image == nullptr) return kExitFailure;
+#if defined(QUORSMA_SPARKPLUG)
   if (!args.sparkplug.empty()) return RunSparkplug(args, std::move(node), options, image);
+#endif
   // A write's outcome includes the library's messages (a failed save).
   CaptureLibraryMessages();
   auto bridge = std::make_unique<Bridge>(args, image);
