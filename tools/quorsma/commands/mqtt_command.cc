@@ -260,8 +260,8 @@ class Bridge {
       const std::string operand = message.topic.substr(set_prefix.size());
       const std::string reason = writes_.Handle(operand, message);
       const std::string topic = set_prefix + mqtt::Cut(operand);
-      // A retained message already answered in this run is ignored silently.
       if (results_.size() >= kMaxErrors) results_.pop_front();
+      // A retained message already answered in this run is ignored silently.
       if (!message.retained || !reason.empty())
         results_.push_back({topic + mqtt::kResultSuffix,
                             mqtt::SetResultJson(operand, message.payload, message.payload_size, reason)});
