@@ -77,6 +77,18 @@ PY
 ) || fail "no Modbus answer"
 [ "$answer" = 555 ] || fail "Modbus reads D100 as $answer"
 echo "quorsma-modbus@line1's command line serves Modbus as user quorsma; alice's D100 = 555 reads back over Modbus"
+# One lock directory for the group: a force alice sets, the service's user
+# sees, and the directory and table are the group's.
+as alice quorsma force D200 7 >/dev/null 2>&1 || fail "alice's force"
+forces=$(as quorsma quorsma force --list 2>&1) || fail "quorsma's force --list: $forces"
+grep -q "D200" <<<"$forces" || fail "the service's user does not see alice's force: $forces"
+gid=$(in_root getent group quorsma | cut -d: -f3)
+shared=$(in_root stat -c %G:%a "/dev/shm/quorsma-group-$gid" 2>&1) || true
+[ "$shared" = quorsma:2770 ] || fail "the group's lock directory: $shared"
+table=$(in_root stat -c %G:%a "/dev/shm/quorsma-group-$gid/quorsma.line1.forces" 2>&1) || true
+[ "$table" = quorsma:660 ] || fail "the force table: $table"
+as quorsma quorsma force --clear >/dev/null 2>&1 || fail "quorsma's force --clear of alice's force"
+echo "alice and the service's user share one lock directory of the group (forces set by one, seen and cleared by the other)"
 refused=$(as outsider quorsma get D100 2>&1) && fail "a user outside the group read the section"
 grep -q "join that group (adduser outsider quorsma)" <<<"$refused" || fail "the refusal does not say which group: $refused"
 
