@@ -582,6 +582,58 @@ QSC_EXPORT size_t QSC_CALL qsc_forces_path(char *out, size_t size);
 /* The largest table file read: 32 MiB, room for every forceable device. */
 #define QSC_MAX_FORCE_FILE_BYTES (32u << 20)
 
+/* ---- The running program, for monitors ------------------------------------ */
+
+/* A runner publishes, beside the section in the lock directory:
+ *   quorsma.<section>.program  once at its start: the run's identity, the
+ *                              program's name and every instruction with its
+ *                              line number, export name and operand texts
+ *   quorsma.<section>.scan     several times a second: one whole scan (its
+ *                              number), the result of every instruction after
+ *                              it ran (1 when the result on top of the stack
+ *                              was on, else 0) and the scan statistics
+ * Both are text, replaced whole (a new file renamed over the old one), so a
+ * reader finds one scan and never a mix of two; a scan file whose run is not
+ * the program file's belongs to another run and is not paired with it. */
+#define QSC_MAX_INSTRUCTIONS 1000000
+typedef struct qsc_instruction {
+  int32_t line;            /* 1-based line of the program file */
+  char name[16];           /* the export's name: "LD", "LAD_OUT", ... */
+  char operands[3][48];    /* as written; "" where there is none */
+} qsc_instruction;
+typedef struct qsc_scan_state {
+  int64_t run_id;
+  int64_t scan;            /* scans done, this one included */
+  int64_t updated_unix_ms;
+  int64_t period_ns;       /* 0: back to back */
+  int64_t scan_min_ns, scan_median_ns, scan_max_ns;
+  int64_t overruns;
+  size_t count;            /* instructions, and results */
+} qsc_scan_state;
+/* Writer: QSC_BAD_INPUT for an instruction whose texts do not fit its fields
+ * (or hold a tab or line break), or more than QSC_MAX_INSTRUCTIONS;
+ * QSC_FAILED when the file cannot be written. */
+QSC_EXPORT int32_t QSC_CALL qsc_program_publish(int64_t run_id, const char *name, const qsc_instruction *list,
+                                                size_t count, char *error, size_t error_size);
+/* `results` holds state->count bytes. */
+QSC_EXPORT int32_t QSC_CALL qsc_scan_publish(const qsc_scan_state *state, const uint8_t *results, char *error,
+                                             size_t error_size);
+/* Reader.  qsc_program_load: QSC_NO_LINE when no runner has published a
+ * program on the section; QSC_BAD_INPUT for a damaged file; QSC_FAILED when
+ * it cannot be read. */
+typedef struct qsc_program qsc_program;
+QSC_EXPORT int32_t QSC_CALL qsc_program_load(qsc_program **out, char *error, size_t error_size);
+QSC_EXPORT void QSC_CALL qsc_program_free(qsc_program *program);
+QSC_EXPORT int64_t QSC_CALL qsc_program_run_id(const qsc_program *program);
+QSC_EXPORT size_t QSC_CALL qsc_program_name(const qsc_program *program, char *out, size_t size);
+QSC_EXPORT size_t QSC_CALL qsc_program_count(const qsc_program *program);
+QSC_EXPORT int32_t QSC_CALL qsc_program_at(const qsc_program *program, size_t index, qsc_instruction *out);
+/* The last published scan: QSC_NO_LINE when there is none, QSC_BAD_INPUT for
+ * a damaged file or more results than `capacity` (state->count says how
+ * many), QSC_FAILED when it cannot be read. */
+QSC_EXPORT int32_t QSC_CALL qsc_scan_read(qsc_scan_state *state, uint8_t *results, size_t capacity, char *error,
+                                          size_t error_size);
+
 /* ---- Running as a service ----------------------------------------------- */
 
 /* Tells the service manager that started this program (systemd, through the

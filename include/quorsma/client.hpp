@@ -703,6 +703,62 @@ class ForceTable {
   std::shared_ptr<char[]> reason_{new char[kReason]()};
 };
 
+// ---- The running program, for monitors (see qsc_program_publish) ---------
+
+using Instruction = qsc_instruction;
+using ScanState = qsc_scan_state;
+
+struct PublishedProgram {
+  int64_t run_id = 0;
+  std::string name;
+  std::vector<Instruction> instructions;
+};
+
+// The runner's side: false with the reason when the file cannot be written.
+inline bool PublishProgram(const PublishedProgram& program, std::string* error) {
+  char reason[1024] = "";
+  if (qsc_program_publish(program.run_id, program.name.c_str(), program.instructions.data(),
+                          program.instructions.size(), reason, sizeof reason) == QSC_OK)
+    return true;
+  if (error) *error = reason;
+  return false;
+}
+inline bool PublishScan(const ScanState& state, const uint8_t* results, std::string* error) {
+  char reason[1024] = "";
+  if (qsc_scan_publish(&state, results, reason, sizeof reason) == QSC_OK) return true;
+  if (error) *error = reason;
+  return false;
+}
+
+// The monitor's side: the qsc_status of the read, with the reason.
+inline int32_t LoadProgram(PublishedProgram* program, std::string* error) {
+  char reason[1024] = "";
+  qsc_program* loaded = nullptr;
+  const int32_t status = qsc_program_load(&loaded, reason, sizeof reason);
+  if (status != QSC_OK) {
+    if (error) *error = reason;
+    return status;
+  }
+  program->run_id = qsc_program_run_id(loaded);
+  program->name = detail::Text([&](char* out, std::size_t size) { return qsc_program_name(loaded, out, size); });
+  program->instructions.resize(qsc_program_count(loaded));
+  for (std::size_t i = 0; i < program->instructions.size(); ++i) qsc_program_at(loaded, i, &program->instructions[i]);
+  qsc_program_free(loaded);
+  return QSC_OK;
+}
+inline int32_t ReadScan(ScanState* state, std::vector<uint8_t>* results, std::size_t capacity, std::string* error) {
+  char reason[1024] = "";
+  results->assign(capacity, 0);
+  const int32_t status = qsc_scan_read(state, results->data(), capacity, reason, sizeof reason);
+  if (status != QSC_OK) {
+    if (error) *error = reason;
+    results->clear();
+    return status;
+  }
+  results->resize(state->count);
+  return QSC_OK;
+}
+
 // Running as a service (see qsc_service_notify): Notify("READY=1"),
 // Notify("STATUS=serving 3 clients"), Notify("WATCHDOG=1").  True when sent.
 inline bool ServiceNotify(const std::string& state) { return qsc_service_notify(state.c_str()) > 0; }
