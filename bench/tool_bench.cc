@@ -88,7 +88,9 @@ void BM_RunnerScanOverhead(benchmark::State& state) {
 BENCHMARK(BM_RunnerScanOverhead)->Arg(0)->Arg(16)->Arg(256);
 
 // Whole scans of a bundled program, on a clock that moves 10 ms per scan.
-void ScanProgram(benchmark::State& state, const std::vector<std::string>& files) {
+// With `record`, each scan also records the result of every instruction and
+// copies them after the scan, as the runner does for the program view.
+void ScanProgram(benchmark::State& state, const std::vector<std::string>& files, bool record = false) {
   MH_SHARED_STRUCTURE* image = Image();
   Program program;
   std::vector<std::string> errors;
@@ -102,9 +104,12 @@ void ScanProgram(benchmark::State& state, const std::vector<std::string>& files)
   image->D[302] = 25;
   FakeClock clock;
   ScanRunner runner(image, program, clock);
+  std::vector<uint8_t> results(program.instructions.size()), copy(program.instructions.size());
+  if (record) runner.set_results(results.data());
   for (auto _ : state) {
     clock.AdvanceMs(10);
     runner.RunScan();
+    if (record) copy = results;
   }
   state.counters["instructions"] = static_cast<double>(program.instructions.size());
 }
@@ -116,6 +121,9 @@ BENCHMARK(BM_ScanTrafficLightAndConveyor);
 
 void BM_ScanBench1000Rungs(benchmark::State& state) { ScanProgram(state, {"bench_1000.il"}); }
 BENCHMARK(BM_ScanBench1000Rungs)->Unit(benchmark::kMicrosecond);
+
+void BM_ScanBench1000RungsPublishing(benchmark::State& state) { ScanProgram(state, {"bench_1000.il"}, true); }
+BENCHMARK(BM_ScanBench1000RungsPublishing)->Unit(benchmark::kMicrosecond);
 
 // restore --comments: N comments of M relays that all differ from the image's
 // (two sets of texts in turn), set with one rewrite of the comment file.  One

@@ -26,6 +26,7 @@
 #include "cli/terminal.h"
 #include "runner/program_checker.h"
 #include "runner/program_devices.h"
+#include "runner/program_publisher.h"
 #include "runner/scan_loop.h"
 #include "runner/scan_realtime.h"
 #include "runner/scan_runner.h"
@@ -208,8 +209,9 @@ int Run(const RunArgs& args) {
   ScanStats stats;
   stats.set_period_ns(args.period_ms * 1000000);
   ForceHandover handover(forces.forces());
-  // The helper first, so that it keeps normal scheduling.
+  // The helpers first, so that they keep normal scheduling.
   RunnerHelper helper(handover, std::move(forces), stats, args.realtime.priority, program.name);
+  ProgramPublisher publisher(program, runner, stats);
   error = EnterRealtime(args.realtime);
   if (!error.empty()) {
     helper.Stop(false);  // nothing ran: an earlier run's statistics stay
@@ -233,9 +235,11 @@ int Run(const RunArgs& args) {
       [&] {
         handover.current().ApplyOutputs(image);
         handover.TakeWaiting();  // a force set or cleared by another command
+        publisher.AfterScan();
       },
       [&] { handover.current().ApplyInputs(image); });
   helper.Stop(true);
+  publisher.Stop();
   EndLineAfterInterrupt();
   PrintRepeatedLibraryMessages();
   std::printf("%s\n", stats.Summary().c_str());

@@ -54,9 +54,18 @@ void ScanRunner::Housekeeping(int64_t now_ns) {
   }
 }
 
+uint8_t ScanRunner::TopResult() const {
+  // What the next instruction that takes the result would find: the top
+  // entry, or the value pushed last when the stack is empty.
+  const int32_t depth = image_->ResultDepth;
+  const int32_t top = depth > 0 && depth <= 100 ? image_->ResultStack[depth - 1] : image_->LastResult;
+  return top != 0 ? 1 : 0;
+}
+
 void ScanRunner::RunScan() {
   Housekeeping(clock_.NowNs());
   int32_t* const pulse_slot = &image_->PulseSlot;
+  uint8_t* result = results_;
   for (const Step& s : steps_) {
     if (s.pulse_slot >= 0) *pulse_slot = s.pulse_slot;
     switch (s.signature) {
@@ -66,6 +75,7 @@ void ScanRunner::RunScan() {
       case Signature::kTwo: s.fn.f2(s.a, s.b); break;
       case Signature::kThree: s.fn.f3(s.a, s.b, s.c); break;
     }
+    if (result != nullptr) *result++ = TopResult();
   }
   END();
   ++scans_;

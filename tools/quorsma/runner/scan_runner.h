@@ -48,6 +48,11 @@ class ScanRunner {
 
   int64_t scans() const { return scans_; }
 
+  // Where each scan leaves the result of every instruction (one byte each, in
+  // program order: 1 when the result on top of the stack was on after it
+  // ran); null (the default) records nothing.  Set before the scans.
+  void set_results(uint8_t* results) { results_ = results; }
+
  private:
   struct Step {
     Signature signature;
@@ -64,10 +69,13 @@ class ScanRunner {
     const char* c;
   };
 
+  uint8_t TopResult() const;
+
   MH_SHARED_STRUCTURE* image_;
   Clock& clock_;
   std::vector<Step> steps_;
   std::vector<int32_t> timers_;
+  uint8_t* results_ = nullptr;
   int64_t scans_ = 0;
   bool started_ = false;
   int64_t start_ns_ = 0;  // time of the first scan
