@@ -4,8 +4,13 @@
 Starts `quorsma serve` on a free loopback port with a section of its own, sets
 devices and a Korean comment with the tool, opens the page with a watch list,
 waits until its live stream is up and checks the rendered table; then changes a
-device and waits for the page to show it, and keeps a screenshot.  Everything
-is bounded in time; the server and the browser are stopped at the end.
+device and waits for the page to show it.  Then runs the traffic light example
+on the section and checks the program view (rungs drawn at the program's line
+numbers, power flow lit, a click on a device opening it in the table), a trend,
+and that only writable devices look editable; last, at phone, tablet and
+desktop sizes, that no element is wider than the screen, with a screenshot of
+each.  Everything is bounded in time; the runner, the server and the browser
+are stopped at the end.
 
 Only the Python standard library is used (a minimal WebSocket client for the
 DevTools connection).
@@ -126,6 +131,16 @@ ROWS = """JSON.stringify([...document.querySelectorAll('#rows tr')].map(tr => ({
   lamp: !!tr.querySelector('.lamp.on')})))"""
 
 
+def save_screenshot(tools, path):
+    shot = base64.b64decode(tools.call("Page.captureScreenshot", format="png")["data"])
+    if not shot.startswith(b"\x89PNG"):
+        raise Failure("the screenshot is not a PNG")
+    os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
+    with open(path + ".tmp", "wb") as out:
+        out.write(shot)
+    os.replace(path + ".tmp", path)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--tool", required=True)
@@ -139,7 +154,7 @@ def main():
 
     env = dict(os.environ, QUORSMA_SECTION=f"qsma_test_page_{os.getpid()}", LANG="C.UTF-8")
     profile = tempfile.mkdtemp(prefix="quorsma-page-test-")
-    server = browser = None
+    server = browser = runner = None
     try:
         server = subprocess.Popen([options.tool, "serve", "--listen", "127.0.0.1:0", "--collect", "--interval", "100",
                                    "--allow-write", "D100..D103,Y0..Y3"],
@@ -203,12 +218,22 @@ def main():
                  lambda: json.loads(tools.evaluate(ROWS))[1]["value"] == "77")
         wait_for("a value-change line", lambda: tools.evaluate("document.getElementById('log').textContent"))
         # Writing from the page with the token of the link: a click on a lamp
-        # switches it, through the API.
+        # asks first, then switches it, through the API.
+        tools.evaluate("window.confirm = (m) => { window.asked = m; return true; }")
         tools.evaluate("document.querySelector('tr[data-operand=\"Y2\"] td.value').click()")
         wait_for("Y2 switched on from the page", lambda: json.loads(tools.evaluate(ROWS))[6]["lamp"])
         with urllib.request.urlopen(f"{url}api/devices?operands=Y2", timeout=TIMEOUT) as answer:
             if json.load(answer)[0]["value"] != 1:
                 raise Failure("the click did not write Y2")
+        if "Y2" not in (tools.evaluate("window.asked") or ""):
+            raise Failure("the bit was written without asking")
+        wait_for("the page's write in the change pane",
+                 lambda: "write by 127.0.0.1: Y2 = 1" in tools.evaluate("document.getElementById('log').textContent"))
+        # Only what --allow-write names looks editable.
+        editable = json.loads(tools.evaluate(
+            "JSON.stringify([...document.querySelectorAll('#rows td.value.editable')].map(td => td.parentElement.dataset.operand))"))
+        if editable != ["D100", "D101", "D102", "D103", "Y0", "Y1", "Y2", "Y3"]:
+            raise Failure(f"editable values: {editable}")
         # The hex toggle.
         tools.evaluate("document.getElementById('hex').click()")
         hex_value = json.loads(tools.evaluate(ROWS))[0]["value"]
@@ -216,20 +241,58 @@ def main():
             raise Failure(f"D100 in hex shows {hex_value}")
         tools.evaluate("document.getElementById('hex').click()")
 
-        shot = base64.b64decode(tools.call("Page.captureScreenshot", format="png")["data"])
-        if not shot.startswith(b"\x89PNG"):
-            raise Failure("the screenshot is not a PNG")
-        os.makedirs(os.path.dirname(os.path.abspath(options.screenshot)), exist_ok=True)
-        with open(options.screenshot + ".tmp", "wb") as out:
-            out.write(shot)
-        os.replace(options.screenshot + ".tmp", options.screenshot)
-        print(f"page checked; screenshot in {options.screenshot}")
+        save_screenshot(tools, options.screenshot)
+
+        # The program view: the runner publishes its program and each scan's
+        # results; the page draws the rungs at the file's line numbers and
+        # lights them.
+        examples = os.path.join(os.path.dirname(options.tool), "examples")
+        runner = subprocess.Popen([options.tool, "run", os.path.join(examples, "traffic_light.il"), "-q"], env=env,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for("the rungs", lambda: tools.evaluate("document.querySelectorAll('#rungs .rung svg').length") == 11)
+        lines = json.loads(tools.evaluate(
+            "JSON.stringify([...document.querySelectorAll('#rungs .line-no')].map(e => e.textContent))"))
+        if lines[:4] != ["6", "8", "10", "13"]:
+            raise Failure(f"rungs at lines {lines}")
+        wait_for("power flow", lambda: tools.evaluate("document.querySelectorAll('#rungs .w.lit').length") > 30)
+        wait_for("the scan statistics", lambda: "scans" in tools.evaluate("document.getElementById('stats').textContent"))
+        # A click on a device of a rung opens it in the device table.
+        tools.evaluate("[...document.querySelectorAll('#rungs text.op')].find(t => t.textContent === 'M4')"
+                       ".dispatchEvent(new MouseEvent('click'))")
+        wait_for("M4 in the device table", lambda: "M4" in [r["operand"] for r in json.loads(tools.evaluate(ROWS))])
+        # A trend of D100 and T0 on one time axis.
+        for device in ("D100", "T0"):
+            tools.evaluate(f"document.querySelector('tr[data-operand=\"{device}\"] td.plot input').click()")
+        wait_for("the trend", lambda: tools.evaluate(
+            "[...document.querySelectorAll('#plot .u-legend th')].map(e => e.textContent).join(' ')").count("D100") == 1)
+        legend = tools.evaluate("document.querySelector('#plot .u-legend').textContent")
+        if "T0" not in legend:
+            raise Failure(f"the trend's legend shows {legend}")
+
+        # Every size: nothing wider than the screen, a screenshot of each.
+        wide = """JSON.stringify([...document.querySelectorAll('body *')].filter(e => {
+          const r = e.getBoundingClientRect();
+          return r.width > 0 && (r.right > innerWidth + 0.5 || r.left < -0.5);
+        }).slice(0, 5).map(e => e.tagName + '#' + e.id + '.' + e.className + ' ' + Math.round(e.getBoundingClientRect().right)))"""
+        base, ext = os.path.splitext(options.screenshot)
+        for width, height, mobile in ((390, 844, True), (800, 1280, False), (1280, 800, False)):
+            tools.call("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=1,
+                       mobile=mobile)
+            tools.evaluate("window.scrollTo(0, 0)")
+            time.sleep(0.6)  # the page follows the new size
+            if tools.evaluate("document.documentElement.scrollWidth") > width:
+                raise Failure(f"at {width}x{height} the page scrolls sideways")
+            offenders = json.loads(tools.evaluate(wide))
+            if offenders:
+                raise Failure(f"at {width}x{height} wider than the screen: {offenders}")
+            save_screenshot(tools, f"{base}-{width}x{height}{ext}")
+        print(f"page checked; screenshots in {os.path.dirname(os.path.abspath(options.screenshot))}")
         return 0
     except (Failure, OSError, subprocess.SubprocessError, ValueError, KeyError, TypeError) as error:
         print(f"FAILED: {error}", file=sys.stderr)
         return 1
     finally:
-        for process, sig in ((browser, signal.SIGTERM), (server, signal.SIGTERM)):
+        for process, sig in ((browser, signal.SIGTERM), (runner, signal.SIGINT), (server, signal.SIGTERM)):
             if process is not None and process.poll() is None:
                 process.send_signal(sig)
                 try:
@@ -241,10 +304,11 @@ def main():
         # The collector lock file outlives its holder by design; this section
         # name is used once, so its file goes.
         lock_dir = os.environ.get("QUORSMA_LOCK_DIR") or "/dev/shm"
-        try:
-            os.remove(os.path.join(lock_dir, f"quorsma.{env['QUORSMA_SECTION']}.collector.lock"))
-        except OSError:
-            pass
+        for job in ("collector.lock", "runner.lock", "runner.stats", "program", "scan", "forces"):
+            try:
+                os.remove(os.path.join(lock_dir, f"quorsma.{env['QUORSMA_SECTION']}.{job}"))
+            except OSError:
+                pass
 
 
 if __name__ == "__main__":

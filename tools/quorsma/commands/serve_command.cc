@@ -30,6 +30,7 @@ struct ServeArgs {
   int64_t interval_ms = 200;
   bool collect = false;
   bool enable = false;
+  bool no_confirm = false;
 };
 
 // Takes value-change lines into the feed until `stop`, sleeping until the
@@ -59,6 +60,7 @@ int Serve(const ServeArgs& args) {
   config.interval = std::chrono::milliseconds(args.interval_ms);
   config.collect = args.collect;
   config.check_host = http::IsLoopbackHost(address.host);
+  config.confirm_bits = !args.no_confirm;
   config.writes_allowed = !args.allow_write.empty();
   config.allowed_text = args.allow_write;
   if (config.writes_allowed && !Permission::Parse(args.allow_write, &config.allowed, &error))
@@ -149,6 +151,8 @@ void AddServeCommand(CLI::App& app, int* exit_code) {
   serve->add_flag("--enable", args->enable,
                   "With --collect: switch value-change logging on (LogEnable) while serving, as log --enable does")
       ->needs(collect);
+  serve->add_flag("--no-confirm", args->no_confirm,
+                  "The page writes a bit on one click, without asking first (default: it asks)");
   serve->footer("The server listens on loopback unless told otherwise and refuses writes unless --allow-write is "
                 "given.  SIGINT or SIGTERM stop it.");
   serve->callback([args, exit_code] { *exit_code = Serve(*args); });

@@ -1,5 +1,7 @@
 #include "api_handlers.h"
 
+#include <chrono>
+
 #include <nlohmann/json.hpp>
 
 #include "quorsma/client.h"
@@ -79,7 +81,9 @@ Answer ApiHandlers::Info() const {
                 {"log", {{"enable", image_->LogEnable != 0}, {"pending", image_->LogLinePending != 0},
                          {"collecting", config_.collect}}},
                 {"interval_ms", config_.interval.count()},
-                {"writes", {{"allowed", config_.writes_allowed}, {"devices", config_.allowed_text}}},
+                {"writes", {{"allowed", config_.writes_allowed}, {"devices", config_.allowed_text},
+                            {"confirm_bits", config_.confirm_bits}}},
+                {"history", {{"samples", kHistorySamples}, {"devices", kHistoryDevices}}},
                 {"limits", {{"target_bytes", kMaxTargetBytes}, {"body_bytes", kMaxBodyBytes},
                             {"devices_per_request", kMaxRequestDevices}, {"event_streams", kMaxEventStreams}}}});
 }
@@ -121,7 +125,7 @@ std::optional<Answer> ApiHandlers::Authorize(std::string_view authorization) con
 }
 
 // Every item is checked before the first is written.
-Answer ApiHandlers::WriteDevices(const std::string& text) {
+Answer ApiHandlers::WriteDevices(const std::string& text, const std::string& who) {
   json body;
   if (auto refusal = ParseBody(text, &body)) return *refusal;
   std::lock_guard<std::mutex> lock(write_mutex_);
@@ -132,11 +136,23 @@ Answer ApiHandlers::WriteDevices(const std::string& text) {
   objects.reserve(plan.size());
   for (const qsc_write_target& write : plan) {
     const int64_t messages = LibraryMessageCount();
+    const DeviceValue before = ReadDeviceValue(image_, write.operand, ReadPath::kImage);
     ApplyWrite(write);
     if (LibraryMessageCount() != messages)
       return Refuse(500, "the library refused the write of " + std::string(write.operand) + " (" +
                              EarlierItems(objects.size()) + " written)");
-    objects.push_back(ToJson(ReadDeviceValue(image_, write.operand, ReadPath::kImage), ValueFormat::kDec));
+    const DeviceValue after = ReadDeviceValue(image_, write.operand, ReadPath::kImage);
+    if (feed_ != nullptr) {
+      const int64_t now_us = std::chrono::duration_cast<std::chrono::microseconds>(
+                                 std::chrono::system_clock::now().time_since_epoch())
+                                 .count();
+      char time[64];
+      qsc_local_time_text(now_us, time, sizeof time);
+      feed_->Add(time,
+                 after.operand + " = " + std::to_string(after.value) + " (was " + std::to_string(before.value) + ")",
+                 who.empty() ? "the page" : who);
+    }
+    objects.push_back(ToJson(after, ValueFormat::kDec));
   }
   return Answer{200, JoinArray(objects)};
 }

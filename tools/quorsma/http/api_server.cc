@@ -1,6 +1,8 @@
 #include "api_server.h"
 
+#include <arpa/inet.h>
 #include <microhttpd.h>
+#include <netinet/in.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -94,6 +96,19 @@ struct ServerGlue {
     return server->guard_.Admit(AddressKey(address), Clock::now()) ? MHD_YES : MHD_NO;
   }
 
+  // "127.0.0.1" or "::1", for the change pane.
+  static std::string ClientAddressText(MHD_Connection* c) {
+    const MHD_ConnectionInfo* peer = MHD_get_connection_info(c, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+    if (peer == nullptr || peer->client_addr == nullptr) return {};
+    char text[INET6_ADDRSTRLEN] = "";
+    const sockaddr* a = peer->client_addr;
+    if (a->sa_family == AF_INET)
+      inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(a)->sin_addr, text, sizeof text);
+    else if (a->sa_family == AF_INET6)
+      inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(a)->sin6_addr, text, sizeof text);
+    return text;
+  }
+
   static void Connection(void* cls, MHD_Connection* c, void** socket_context, MHD_ConnectionNotificationCode code) {
     auto* server = static_cast<ApiServer*>(cls);
     if (code == MHD_CONNECTION_NOTIFY_STARTED) {
@@ -180,7 +195,9 @@ struct ServerGlue {
     }
     auto* stream = new Stream(server, c,
                               EventStream(server->image_, std::move(list),
-                                          server->config_.collect ? server->feed_ : nullptr));
+                                          server->config_.collect || server->config_.writes_allowed
+                                              ? server->feed_
+                                              : nullptr));
     MHD_Response* response =
         MHD_create_response_from_callback(MHD_SIZE_UNKNOWN, kStreamBlockBytes, &ReadStream, stream, &FreeStream);
     if (response == nullptr) {
@@ -251,6 +268,11 @@ struct ServerGlue {
       if (path == "/api/info") return server->handlers_.Info();
       if (path == "/api/devices") return server->handlers_.Devices(QueryParameter(target.query, "operands"));
       if (path == "/api/comments") return server->handlers_.Comments(QueryParameter(target.query, "operands"));
+      if (path == "/api/program") return server->handlers_.Program();
+      if (path == "/api/scan") return server->handlers_.Scan();
+      if (path == "/api/writable") return server->handlers_.Writable(QueryParameter(target.query, "operands"));
+      if (path == "/api/history")
+        return server->handlers_.History(QueryParameter(target.query, "operands"), QueryParameter(target.query, "after"));
       if (path == "/api/events") {
         request->stream = true;
         return std::nullopt;
@@ -313,16 +335,17 @@ struct ServerGlue {
     if (request->answer) return Queue(server, c, *request->answer);
     if (request->stream) return OpenStream(server, c, request, std::strcmp(method, "HEAD") == 0);
     if (request->received > request->limit) return Queue(server, c, Refuse(413, BodyLimitReason(request->form)), true);
-    if (request->write == Request::Write::kDevices) return Queue(server, c, server->handlers_.WriteDevices(request->body));
+    if (request->write == Request::Write::kDevices)
+      return Queue(server, c, server->handlers_.WriteDevices(request->body, ClientAddressText(c)));
     return Queue(server, c, server->handlers_.WriteComments(request->body));
   }
 };
 
-ApiServer::ApiServer(MH_SHARED_STRUCTURE* image, ServerConfig config, const LogFeed* feed)
+ApiServer::ApiServer(MH_SHARED_STRUCTURE* image, ServerConfig config, LogFeed* feed)
     : image_(image),
       config_(std::move(config)),
       feed_(feed),
-      handlers_(image, config_),
+      handlers_(image, config_, feed),
       guard_({kMaxConnectionsPerAddress, kMaxConnections, kRequestDeadline, kAnswerDeadline}) {}
 
 ApiServer::~ApiServer() {
@@ -358,6 +381,7 @@ bool ApiServer::Run() {
   if (daemon == nullptr) return false;
   listen_socket_ = -1;  // the library's now; it closes it
   std::thread waker([this] { waker_.Run(); });
+  std::thread sampler([this] { Sample(); });
   std::unique_lock<std::mutex> lock(stop_mutex_);
   while (!stopping_) {
     stop_signal_.wait_for(lock, kSweepInterval);
@@ -370,8 +394,26 @@ bool ApiServer::Run() {
   // closes every connection.
   waker_.Stop();
   waker.join();
+  sampler.join();
   MHD_stop_daemon(daemon);
   return true;
+}
+
+// Samples the trends' devices at the server's interval until stopped.
+void ApiServer::Sample() {
+  std::unique_lock<std::mutex> lock(stop_mutex_);
+  auto next = std::chrono::steady_clock::now();
+  while (!stopping_) {
+    lock.unlock();
+    handlers_.SampleHistory(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                std::chrono::system_clock::now().time_since_epoch())
+                                .count());
+    lock.lock();
+    next += config_.interval;
+    const auto now = std::chrono::steady_clock::now();
+    if (next < now) next = now;  // behind: no burst of samples to catch up
+    sample_signal_.wait_until(lock, next, [this] { return stopping_; });
+  }
 }
 
 void ApiServer::Stop() {
@@ -380,6 +422,7 @@ void ApiServer::Stop() {
     stopping_ = true;
   }
   stop_signal_.notify_all();
+  sample_signal_.notify_all();
 }
 
 }  // namespace quorsma::tool::http

@@ -23,7 +23,8 @@ namespace quorsma::tool::http {
 class ApiServer {
  public:
   // `feed` holds the collected lines when config.collect, else may be null.
-  ApiServer(MH_SHARED_STRUCTURE* image, ServerConfig config, const LogFeed* feed);
+  // Page writes are added to `feed` too, for the change pane.
+  ApiServer(MH_SHARED_STRUCTURE* image, ServerConfig config, LogFeed* feed);
   ~ApiServer();
 
   // Binds the listening socket; returns the port, or -1 with a reason.
@@ -36,10 +37,11 @@ class ApiServer {
 
  private:
   friend struct ServerGlue;
+  void Sample();
 
   MH_SHARED_STRUCTURE* image_;
   const ServerConfig config_;
-  const LogFeed* feed_;
+  LogFeed* feed_;
   ApiHandlers handlers_;
   ConnectionGuard guard_;
   StreamWaker waker_;
@@ -48,6 +50,7 @@ class ApiServer {
   std::atomic<std::size_t> answer_bytes_{0};  // held by answers not yet taken
   std::mutex stop_mutex_;
   std::condition_variable stop_signal_;
+  std::condition_variable sample_signal_;
   bool stopping_ = false;
 };
 

@@ -71,6 +71,7 @@ std::string EventStream::LogEvents(std::vector<LogEntry> entries, uint64_t skipp
   for (LogEntry& entry : entries) {
     nlohmann::json line = {{"sequence", entry.sequence}, {"time", std::move(entry.time)},
                            {"line", std::move(entry.line)}, {"skipped", skipped}};
+    if (!entry.who.empty()) line["who"] = std::move(entry.who);
     out += Event("log", line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
     log_sequence_ = entry.sequence;
     skipped = 0;

@@ -3,7 +3,8 @@
 //   event: values     data: [device, ...]   every watched device, once at the start
 //   event: change     data: [device, ...]   the devices that changed since the last event
 //   event: log        data: {"sequence":N,"time":"...","line":"...","skipped":K}
-//                                           a collected value-change line (serve --collect);
+//                                           a collected value-change line (serve --collect)
+//                                           or, with "who", a write from the page;
 //                                           skipped counts lines this stream missed
 //   : keep-alive                            a comment line when nothing was sent for a while
 //

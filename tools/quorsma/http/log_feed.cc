@@ -2,9 +2,9 @@
 
 namespace quorsma::tool::http {
 
-void LogFeed::Add(std::string time, std::string line) {
+void LogFeed::Add(std::string time, std::string line, std::string who) {
   std::lock_guard<std::mutex> lock(mutex_);
-  entries_.push_back(LogEntry{++last_, std::move(time), std::move(line)});
+  entries_.push_back(LogEntry{++last_, std::move(time), std::move(line), std::move(who)});
   while (entries_.size() > keep_) entries_.pop_front();
 }
 

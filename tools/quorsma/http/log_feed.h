@@ -14,13 +14,14 @@ struct LogEntry {
   uint64_t sequence = 0;  // 1, 2, ... in the order taken
   std::string time;       // local time the line was taken, "2026-12-08 04:36:03.123"
   std::string line;       // UTF-8
+  std::string who;        // a write from the page: who made it; empty for collected lines
 };
 
 class LogFeed {
  public:
   explicit LogFeed(std::size_t keep) : keep_(keep) {}
 
-  void Add(std::string time, std::string line);
+  void Add(std::string time, std::string line, std::string who = {});
 
   // The entries after sequence number `after`, oldest first.  Lines already
   // dropped from the feed are counted in *skipped.

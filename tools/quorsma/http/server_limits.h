@@ -71,4 +71,14 @@ inline constexpr std::chrono::seconds kKeepAlive{15};
 // Collected value-change lines kept for event streams that fall behind.
 inline constexpr std::size_t kLogLinesKept = 1000;
 
+// Trends: samples kept per device (at the server's --interval: 10 minutes at
+// the default 200 ms), and devices kept at once.  3000 samples of 64 devices
+// hold 768 KB.
+inline constexpr std::size_t kHistorySamples = 3000;
+inline constexpr std::size_t kHistoryDevices = 64;
+// Page writes kept for the change pane, and the largest program the page
+// draws as rungs (a larger one is listed by its instruction count only).
+inline constexpr std::size_t kWritesKept = 1000;
+inline constexpr std::size_t kMaxDrawnInstructions = 20000;
+
 }  // namespace quorsma::tool::http
