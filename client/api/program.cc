@@ -1,4 +1,7 @@
 // The running program, published by the runner for monitors.
+#include <atomic>
+#include <charconv>
+#include <chrono>
 #include <cstring>
 #include <new>
 
@@ -22,6 +25,22 @@ int32_t ReadSectionFile(const char* suffix, std::size_t limit, std::string* text
     return Refused(replaceable ? QSC_BAD_INPUT : QSC_FAILED, reason, error, error_size);
   if (missing) return Refused(QSC_NO_LINE, "no runner has published a program on the section", error, error_size);
   return QSC_OK;
+}
+
+int64_t UnixMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+// Writes the request file, at most once a second per process; a failure
+// only means the runner stops publishing after a while.
+void AskForScans() {
+  static std::atomic<int64_t> last{0};
+  const int64_t now = UnixMs();
+  int64_t before = last.load();
+  if (now - before < 1000 || !last.compare_exchange_strong(before, now)) return;
+  std::string ignored;
+  ReplaceLockDirFile(SectionFileName("scan.wanted"), std::to_string(now) + "\n", &ignored);
 }
 
 }  // namespace
@@ -102,6 +121,7 @@ QSC_EXPORT int32_t QSC_CALL qsc_program_at(const qsc_program* program, size_t in
 QSC_EXPORT int32_t QSC_CALL qsc_scan_read(qsc_scan_state* state, uint8_t* results, size_t capacity, char* error,
                                           size_t error_size) {
   if (state == nullptr) return QSC_BAD_INPUT;
+  AskForScans();
   std::string text;
   const int32_t status = ReadSectionFile("scan", kMaxScanFileBytes, &text, error, error_size);
   if (status != QSC_OK) return status;
@@ -113,6 +133,18 @@ QSC_EXPORT int32_t QSC_CALL qsc_scan_read(qsc_scan_state* state, uint8_t* result
     return Refused(QSC_BAD_INPUT, "more results than room for them", error, error_size);
   if (!got.empty()) memcpy(results, got.data(), got.size());
   return QSC_OK;
+}
+
+QSC_EXPORT int32_t QSC_CALL qsc_scan_wanted(int64_t now_unix_ms) {
+  std::string text;
+  bool missing = false, replaceable = false;
+  std::string reason;
+  if (!ReadLockDirFile(SectionFileName("scan.wanted"), 64, &text, &missing, &replaceable, &reason) || missing)
+    return 0;
+  int64_t asked = 0;
+  const auto [end, code] = std::from_chars(text.data(), text.data() + text.size(), asked);
+  if (code != std::errc()) return 0;
+  return now_unix_ms - asked < QSC_SCAN_WANTED_MS && asked - now_unix_ms < QSC_SCAN_WANTED_MS ? 1 : 0;
 }
 
 }  // extern "C"

@@ -594,7 +594,14 @@ QSC_EXPORT size_t QSC_CALL qsc_forces_path(char *out, size_t size);
  *                              was on, else 0) and the scan statistics
  * Both are text, replaced whole (a new file renamed over the old one), so a
  * reader finds one scan and never a mix of two; a scan file whose run is not
- * the program file's belongs to another run and is not paired with it. */
+ * the program file's belongs to another run and is not paired with it.
+ *   quorsma.<section>.scan.wanted  a reader's request: the Unix time in ms
+ *                              when a monitor last read the scan
+ * The runner records and publishes the scans only while a monitor has read
+ * one within the last QSC_SCAN_WANTED_MS, so a runner nobody watches pays
+ * nothing for it; a monitor's first reads may find an old scan (see its
+ * updated_unix_ms) or none. */
+#define QSC_SCAN_WANTED_MS 3000
 #define QSC_MAX_INSTRUCTIONS 1000000
 typedef struct qsc_instruction {
   int32_t line;            /* 1-based line of the program file */
@@ -630,9 +637,13 @@ QSC_EXPORT size_t QSC_CALL qsc_program_count(const qsc_program *program);
 QSC_EXPORT int32_t QSC_CALL qsc_program_at(const qsc_program *program, size_t index, qsc_instruction *out);
 /* The last published scan: QSC_NO_LINE when there is none, QSC_BAD_INPUT for
  * a damaged file or more results than `capacity` (state->count says how
- * many), QSC_FAILED when it cannot be read. */
+ * many), QSC_FAILED when it cannot be read.  Each call (at most once a second
+ * per process) also asks the runner to go on publishing. */
 QSC_EXPORT int32_t QSC_CALL qsc_scan_read(qsc_scan_state *state, uint8_t *results, size_t capacity, char *error,
                                           size_t error_size);
+/* The runner's side: 1 when a monitor has read a scan within the last
+ * QSC_SCAN_WANTED_MS before `now_unix_ms`, else 0. */
+QSC_EXPORT int32_t QSC_CALL qsc_scan_wanted(int64_t now_unix_ms);
 
 /* ---- Running as a service ----------------------------------------------- */
 

@@ -746,6 +746,8 @@ inline int32_t LoadProgram(PublishedProgram* program, std::string* error) {
   qsc_program_free(loaded);
   return QSC_OK;
 }
+// The runner's side: whether a monitor has read a scan lately.
+inline bool ScanWanted(int64_t now_unix_ms) { return qsc_scan_wanted(now_unix_ms) != 0; }
 inline int32_t ReadScan(ScanState* state, std::vector<uint8_t>* results, std::size_t capacity, std::string* error) {
   char reason[1024] = "";
   results->assign(capacity, 0);

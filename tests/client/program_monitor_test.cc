@@ -3,6 +3,7 @@
 // rather than shown.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -62,6 +63,12 @@ TEST(ProgramMonitor, ProgramAndScanComeBackAsPublished) {
   EXPECT_EQ(read.run_id, program.run_id);
   EXPECT_EQ(read.scan_median_ns, 6750);
   EXPECT_EQ(got, std::vector<uint8_t>(results, results + 4));
+  // The read asked the runner to go on publishing, for a while.
+  const int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::system_clock::now().time_since_epoch())
+                          .count();
+  EXPECT_TRUE(ScanWanted(now));
+  EXPECT_FALSE(ScanWanted(now + QSC_SCAN_WANTED_MS + 1000));
   // Fewer places than results: refused, not cut.
   EXPECT_EQ(ReadScan(&read, &got, 3, &error), QSC_BAD_INPUT);
 }

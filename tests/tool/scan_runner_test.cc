@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+#include <string>
+#include <vector>
+
 #include "cli/library_messages.h"
 #include "runner/scan_loop.h"
 #include "tool_test_support.h"
@@ -247,6 +251,77 @@ TEST_F(ScanRunnerTest, BenchmarkProgramRunsWithoutLibraryMessages) {
     clock.AdvanceMs(10);
   }
   EXPECT_EQ(LibraryMessageCount(), 0);
+}
+
+}  // namespace
+}  // namespace quorsma::tool
+
+namespace quorsma::tool {
+namespace {
+
+// What a scan records for each instruction (the result on top of the stack
+// after it) against a plain evaluation of the same instructions on bools,
+// for every combination of four inputs.
+class RecordedResultsTest : public testing::LibraryImageTest {
+ protected:
+  FakeClock clock;
+};
+
+std::vector<uint8_t> Reference(const std::string& program, const int32_t* x) {
+  std::vector<uint8_t> out;
+  std::vector<bool> stack, branches;
+  bool last = false;
+  auto push = [&](bool v) { stack.push_back(v); last = v; };
+  auto pop = [&] {
+    if (stack.empty()) return last;
+    const bool v = stack.back();
+    stack.pop_back();
+    return v;
+  };
+  std::istringstream lines(program);
+  for (std::string name, operand; lines >> name;) {
+    const bool takes = name != "ANB" && name != "ORB" && name != "MPS" && name != "MRD" && name != "MPP";
+    bool v = false;
+    if (takes) {
+      lines >> operand;
+      v = operand[0] == 'X' && x[operand[1] - '0'] != 0;
+    }
+    if (name == "LD") push(v);
+    if (name == "LDI") push(!v);
+    if (name == "AND") push(pop() && v);
+    if (name == "ANI") push(pop() && !v);
+    if (name == "OR") push(pop() || v);
+    if (name == "ORI") push(pop() || !v);
+    if (name == "ANB") { const bool b = pop(), a = pop(); push(a && b && (branches.empty() || branches.back())); }
+    if (name == "ORB") { const bool b = pop(), a = pop(); push(a || b); }
+    if (name == "MPS") { branches.push_back(pop()); last = branches.back(); }
+    if (name == "MRD") push(branches.back());
+    if (name == "MPP") { push(branches.back()); branches.pop_back(); }
+    if (name == "OUT") pop();
+    out.push_back(stack.empty() ? last : stack.back());
+  }
+  return out;
+}
+
+TEST_F(RecordedResultsTest, MatchAPlainEvaluation) {
+  const char* programs[] = {
+      "LD X0\nAND X1\nOR X2\nOUT Y0\n",
+      "LD X0\nLD X1\nORI X2\nANB\nOUT Y0\n",
+      "LD X0\nANI X1\nLD X2\nAND X3\nORB\nOUT Y0\n",
+      "LD X0\nMPS\nAND X1\nOUT Y0\nMRD\nANI X2\nOUT Y1\nMPP\nAND X3\nOUT Y2\n",
+      "LDI X0\nMPS\nLD X1\nOR X2\nANB\nOUT Y0\nMPP\nOUT Y1\n",
+  };
+  for (const char* text : programs) {
+    Program program = testing::MustCheck(text);
+    ScanRunner runner(image, program, clock);
+    std::vector<uint8_t> results(program.instructions.size(), 7);
+    runner.set_results(results.data());
+    for (int inputs = 0; inputs < 16; ++inputs) {
+      for (int k = 0; k < 4; ++k) image->X[k] = (inputs >> k) & 1;
+      runner.RunScan();
+      EXPECT_EQ(results, Reference(text, image->X)) << text << "inputs " << inputs;
+    }
+  }
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ client::Instruction ListingOf(const Instruction& in) {
 }  // namespace
 
 ProgramPublisher::ProgramPublisher(const Program& program, ScanRunner& runner, const ScanStats& stats)
-    : stats_(stats), recorded_(program.instructions.size()), copy_(program.instructions.size()) {
+    : runner_(runner), stats_(stats), recorded_(program.instructions.size()), copy_(program.instructions.size()) {
   // Microseconds since 1970: another run of the section has another one.
   run_id_ = std::chrono::duration_cast<std::chrono::microseconds>(
                 std::chrono::system_clock::now().time_since_epoch())
@@ -35,7 +35,6 @@ ProgramPublisher::ProgramPublisher(const Program& program, ScanRunner& runner, c
   for (const Instruction& in : program.instructions) listing.instructions.push_back(ListingOf(in));
   std::string error;
   if (!client::PublishProgram(listing, &error)) Warn(error);
-  runner.set_results(recorded_.data());
   thread_ = std::thread([this] { Work(); });
 }
 
@@ -54,7 +53,9 @@ void ProgramPublisher::Work() {
   std::unique_lock<std::mutex> lock(mutex_);
   while (!stop_) {
     lock.unlock();
-    PublishScan();
+    const bool wanted = client::ScanWanted(UnixMs());
+    wanted_.store(wanted, std::memory_order_relaxed);
+    if (wanted) PublishScan();
     lock.lock();
     wake_.wait_for(lock, kPublishScanEvery, [this] { return stop_; });
   }

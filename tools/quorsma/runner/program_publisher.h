@@ -1,15 +1,18 @@
 // Publishes the running program for monitors (the browser page of `quorsma
-// serve`): the instruction list once at the start, then, about ten times a
-// second, the result of every instruction in the last whole scan with the
-// scan statistics (files of client.h, "The running program").
+// serve`): the instruction list once at the start, then, while a monitor
+// reads them (client.h, qsc_scan_wanted), about ten times a second the result
+// of every instruction in the last whole scan with the scan statistics
+// (files of client.h, "The running program").
 //
-// The scan thread records each scan's results into a buffer of its own
-// (ScanRunner::set_results) and, after the scan, copies them to the
-// publisher's copy unless the publisher's thread is reading it just then
-// (it never waits: that scan is then skipped).  The publisher's own thread
-// writes the files, so the scan thread never opens a file.
+// While watched, the scan thread records each scan's results into a buffer
+// of its own (ScanRunner::set_results) and, after the scan, copies them to
+// the publisher's copy unless the publisher's thread is reading it just then
+// (it never waits: that scan is then skipped).  Unwatched, a scan records
+// nothing.  The publisher's own thread writes the files and looks for
+// monitors, so the scan thread never opens a file.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -39,10 +42,18 @@ class ProgramPublisher {
   // Scan thread, after each scan.
   void AfterScan() {
     ++scans_;
-    std::unique_lock<std::mutex> lock(copy_mutex_, std::try_to_lock);
-    if (!lock.owns_lock()) return;
-    copy_ = recorded_;
-    copy_scan_ = scans_;
+    if (recording_) {
+      std::unique_lock<std::mutex> lock(copy_mutex_, std::try_to_lock);
+      if (lock.owns_lock()) {
+        copy_ = recorded_;
+        copy_scan_ = scans_;
+      }
+    }
+    const bool wanted = wanted_.load(std::memory_order_relaxed);
+    if (wanted != recording_) {
+      recording_ = wanted;
+      runner_.set_results(wanted ? recorded_.data() : nullptr);
+    }
   }
   // Publishes the last scan once more and ends the thread.
   void Stop();
@@ -52,8 +63,11 @@ class ProgramPublisher {
   void PublishScan();
   void Warn(const std::string& error);
 
+  ScanRunner& runner_;
   const ScanStats& stats_;
   int64_t run_id_ = 0;
+  std::atomic<bool> wanted_{false};  // a monitor reads the scans
+  bool recording_ = false;           // the scan thread's
   std::vector<uint8_t> recorded_;  // the scan thread's
   int64_t scans_ = 0;              // the scan thread's
   std::mutex copy_mutex_;
