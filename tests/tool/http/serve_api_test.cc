@@ -298,5 +298,54 @@ TEST_F(ServeApiTest, StalledClientsDoNotHoldOthersAndSignalsStopCleanly) {
   for (int fd : sockets) close(fd);
 }
 
+// The page's helpers: which devices look editable (exactly what a write may
+// reach), the trends' history and its bounds, and the program view when no
+// runner publishes one.
+TEST_F(ServeApiTest, WritableHistoryAndProgramViewKeepTheirBounds) {
+  ServeProcess server(section, {"--allow-write", "W100..W10F,Y0..Y7,M5,W120.3", "--interval", "20"});
+  ASSERT_TRUE(server.running()) << server.output();
+  auto client = server.Client();
+  const json writable = Body(client->Get("/api/writable?operands=W100,W110,Y7,Y8,M5,M6,W120.3,W120.4,W120,T0"));
+  std::string yes;
+  for (const json& w : writable)
+    if (w["writable"] == true) yes += w["operand"].get<std::string>() + " ";
+  EXPECT_EQ(yes, "W100 Y7 M5 W120.3 ") << writable.dump();
+  ServeProcess reader(UniqueSectionName("serve_ro"), {});
+  ASSERT_TRUE(reader.running()) << reader.output();
+  EXPECT_EQ(Body(reader.Client()->Get("/api/writable?operands=D0"))[0]["writable"], false);
+
+  struct Case {
+    std::string target;
+    int status;
+  } cases[] = {
+      {"/api/history?operands=W100,Y7", 200},
+      {"/api/history?operands=W100&after=12x", 400},
+      {"/api/history?operands=W1G", 400},
+      {"/api/history?operands=D0..D64", 400},  // 65 devices: more than a trend holds
+      {"/api/history?operands=D0..D63", 200},
+      {"/api/program", 200},
+      {"/api/scan", 200},
+  };
+  for (const Case& c : cases) {
+    auto result = client->Get(c.target.c_str());
+    ASSERT_TRUE(result) << c.target;
+    EXPECT_EQ(result->status, c.status) << c.target << ": " << result->body;
+  }
+  // D0..D63 took every place, so W100 was dropped: kept anew from now on.
+  // Samples accumulate at the interval, null before a device was asked for.
+  const json anew = Body(client->Get("/api/history?operands=W100"));
+  for (const json& v : anew["series"][0]["values"]) EXPECT_TRUE(v.is_null()) << anew.dump();
+  ASSERT_EQ(server.Tool({"set", "W100", "42"}).exit_code, 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const json history = Body(client->Get("/api/history?operands=W100,W101"));
+  ASSERT_GE(history["times"].size(), 5u) << history.dump();
+  EXPECT_EQ(history["series"][0]["values"].back(), 42);
+  EXPECT_TRUE(history["series"][1]["values"].front().is_null()) << history.dump();
+  const int64_t last = history["times"].back();
+  const json later = Body(client->Get(("/api/history?operands=W100&after=" + std::to_string(last)).c_str()));
+  for (const json& t : later["times"]) EXPECT_GT(t.get<int64_t>(), last);
+  EXPECT_TRUE(Body(client->Get("/api/program"))["program"].is_null());
+}
+
 }  // namespace
 }  // namespace quorsma::tool::http::testing
