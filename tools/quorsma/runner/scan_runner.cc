@@ -54,14 +54,6 @@ void ScanRunner::Housekeeping(int64_t now_ns) {
   }
 }
 
-uint8_t ScanRunner::TopResult() const {
-  // What the next instruction that takes the result would find: the top
-  // entry, or the value pushed last when the stack is empty.
-  const int32_t depth = image_->ResultDepth;
-  const int32_t top = depth > 0 && depth <= 100 ? image_->ResultStack[depth - 1] : image_->LastResult;
-  return top != 0 ? 1 : 0;
-}
-
 void ScanRunner::RunScan() {
   Housekeeping(clock_.NowNs());
   int32_t* const pulse_slot = &image_->PulseSlot;

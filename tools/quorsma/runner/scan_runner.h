@@ -69,7 +69,13 @@ class ScanRunner {
     const char* c;
   };
 
-  uint8_t TopResult() const;
+  // What the next instruction that takes the result would find: the top
+  // entry, or the value pushed last when the stack is empty.
+  uint8_t TopResult() const {
+    const int32_t depth = image_->ResultDepth;
+    const int32_t top = depth > 0 && depth <= 100 ? image_->ResultStack[depth - 1] : image_->LastResult;
+    return top != 0 ? 1 : 0;
+  }
 
   MH_SHARED_STRUCTURE* image_;
   Clock& clock_;
