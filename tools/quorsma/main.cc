@@ -19,5 +19,6 @@ int main(int argc, char** argv) {
   quorsma::tool::AddModbusCommand(app, &exit_code);
   quorsma::tool::AddServeCommand(app, &exit_code);
   quorsma::tool::AddMqttCommand(app, &exit_code);
+  quorsma::tool::AddOpcuaCommand(app, &exit_code);
   return quorsma::tool::RunCommandLine(app, argc, argv, exit_code);
 }

@@ -25,6 +25,7 @@ void AddDemoCommand(CLI::App& app, int* exit_code);
 void AddModbusCommand(CLI::App& app, int* exit_code);  // modbus/
 void AddServeCommand(CLI::App& app, int* exit_code);   // http/
 void AddMqttCommand(CLI::App& app, int* exit_code);    // mqtt/
+void AddOpcuaCommand(CLI::App& app, int* exit_code);   // opcua/
 
 // Parses the command line and runs the chosen subcommand, whose callback
 // leaves its code in `exit_code`; adds `help [COMMAND]` and --version first.

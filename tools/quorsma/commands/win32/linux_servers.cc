@@ -24,4 +24,6 @@ void AddServeCommand(CLI::App& app, int* exit_code) {
 
 void AddMqttCommand(CLI::App& app, int* exit_code) { AddLeftOut(app, "mqtt", "MQTT publisher", exit_code); }
 
+void AddOpcuaCommand(CLI::App& app, int* exit_code) { AddLeftOut(app, "opcua", "OPC UA server", exit_code); }
+
 }  // namespace quorsma::tool
