@@ -7,7 +7,7 @@ packages=(cmake ninja-build g++ make libgtest-dev libgmock-dev googletest libben
           libcpp-httplib-dev libmicrohttpd-dev nlohmann-json3-dev chromium fonts-nanum python3
           python3-numpy python3-pandas python3-pytest dpkg-dev file libmosquitto-dev mosquitto mosquitto-clients
           protobuf-c-compiler libprotobuf-c-dev protobuf-compiler python3-protobuf
-          libsystemd-dev help2man systemd debootstrap valgrind)
+          libsystemd-dev help2man systemd debootstrap valgrind libmbedtls-dev nodejs npm)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
