@@ -98,21 +98,24 @@ async function cases(url, server) {
 
   const browsed = await session.browse(id(`QuorSMA/${section}`));
   const kinds = browsed.references.map((r) => r.browseName.name).sort();
-  check(JSON.stringify(kinds) === JSON.stringify(["D", "M", "T"]), `the section's folder holds D M T: ${kinds}`);
+  check(JSON.stringify(kinds) === JSON.stringify(["D", "M", "Runner", "T"]),
+        `the section's folder holds D M Runner T: ${kinds}`);
   const timer = await session.browse(id("T0"));
   const parts = timer.references.map((r) => r.browseName.name).sort();
   check(JSON.stringify(parts) === JSON.stringify(["Contact", "Current", "Set"]), `a timer has ${parts}`);
 
   run("set", "D100", "1234");
   run("set", "M3", "1");
-  const [d100, m3, description, type] = await session.read([
+  const [d100, m3, description, type, running] = await session.read([
     { nodeId: id("D100"), attributeId: AttributeIds.Value }, { nodeId: id("M3"), attributeId: AttributeIds.Value },
     { nodeId: id("D100"), attributeId: AttributeIds.Description },
-    { nodeId: id("T0.Current"), attributeId: AttributeIds.Value }]);
+    { nodeId: id("T0.Current"), attributeId: AttributeIds.Value },
+    { nodeId: id(`QuorSMA/${section}/Runner/Running`), attributeId: AttributeIds.Value }]);
   check(d100.value.value === 1234 && d100.value.dataType === DataType.Int32, `D100 reads 1234 as Int32`);
   check(m3.value.value === true && m3.value.dataType === DataType.Boolean, "M3 reads true as Boolean");
   check(description.value.value.text === "온도 설정", `D100's comment in UTF-8: ${description.value.value.text}`);
   check(type.value.dataType === DataType.Int32, "a timer's current value is Int32");
+  check(running.value.value === false, "no runner: Runner/Running reads false");
 
   // A change made by another program arrives as a notification.
   const subscription = await session.createSubscription2({ requestedPublishingInterval: 100,

@@ -1,6 +1,7 @@
 #include "server.h"
 
 #include <cstdarg>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -150,6 +151,81 @@ UA_StatusCode WriteDevice(UA_Server*, const UA_NodeId*, void* session, const UA_
   return status;
 }
 
+// The runner's statistics, from the file it publishes beside the section's
+// locks ("key value" lines, decimal), read when a client reads them.
+struct RunnerField {
+  const char* name;  // the variable
+  const char* key;   // the key of the file
+};
+
+const RunnerField kRunnerFields[] = {
+    {"Scans", "scans"},
+    {"PeriodNs", "period_ns"},
+    {"ScanMinNs", "scan_min_ns"},
+    {"ScanMedianNs", "scan_median_ns"},
+    {"ScanMaxNs", "scan_max_ns"},
+    {"StartLateP50Ns", "start_p50_ns"},
+    {"StartLateP99Ns", "start_p99_ns"},
+    {"StartLateMaxNs", "start_max_ns"},
+    {"Overruns", "overruns"},
+    {"UpdatedUnixMs", "updated_unix_ms"},
+};
+
+// A runner that has not rewritten its file for this long has stopped
+// without saying so.
+constexpr int64_t kRunnerStaleMs = 5000;
+
+// The value of `key` in the published file; 0 when there is none.
+int64_t RunnerStat(const std::string& text, const std::string& key) {
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(at, end - at);
+    at = end + 1;
+    if (line.size() <= key.size() + 1 || line.compare(0, key.size(), key) != 0 || line[key.size()] != ' ') continue;
+    const std::string number = line.substr(key.size() + 1);
+    char* stop = nullptr;
+    const long long value = std::strtoll(number.c_str(), &stop, 10);
+    if (stop != number.c_str() && *stop == '\0') return value;
+  }
+  return 0;
+}
+
+std::string RunnerFile() {
+  char text[4096];
+  std::size_t length = 0;
+  if (qsc_section_file_read("runner.stats", text, sizeof text, &length, nullptr, 0) != QSC_OK) return "";
+  return std::string(text, length);
+}
+
+UA_StatusCode ReadRunner(UA_Server*, const UA_NodeId*, void*, const UA_NodeId*, void* context,
+                         UA_Boolean source_timestamp, const UA_NumericRange* range, UA_DataValue* value) {
+  if (range != nullptr) {
+    value->hasStatus = true;
+    value->status = UA_STATUSCODE_BADINDEXRANGEINVALID;
+    return UA_STATUSCODE_GOOD;
+  }
+  const std::string file = RunnerFile();
+  UA_StatusCode status;
+  if (context == nullptr) {
+    const int64_t now_ms = (UA_DateTime_now() - UA_DATETIME_UNIX_EPOCH) / UA_DATETIME_MSEC;
+    UA_Boolean running =
+        RunnerStat(file, "running") != 0 && now_ms - RunnerStat(file, "updated_unix_ms") < kRunnerStaleMs;
+    status = UA_Variant_setScalarCopy(&value->value, &running, &UA_TYPES[UA_TYPES_BOOLEAN]);
+  } else {
+    UA_Int64 number = RunnerStat(file, static_cast<const RunnerField*>(context)->key);
+    status = UA_Variant_setScalarCopy(&value->value, &number, &UA_TYPES[UA_TYPES_INT64]);
+  }
+  if (status != UA_STATUSCODE_GOOD) return status;
+  value->hasValue = true;
+  if (source_timestamp) {
+    value->sourceTimestamp = UA_DateTime_now();
+    value->hasSourceTimestamp = true;
+  }
+  return UA_STATUSCODE_GOOD;
+}
+
 UA_StatusCode CheckLogin(const UA_String* name, const UA_ByteString* password, size_t, const UA_UsernamePasswordLogin*,
                          void** session, void*) {
   const User* user = CheckPassword(*g_state->users, Text(*name),
@@ -220,6 +296,22 @@ UA_Byte UserAccessLevel(UA_Server* server, UA_AccessControl* ac, const UA_NodeId
   return level;
 }
 
+// The address space is the server's alone: no client adds or deletes nodes
+// or references.
+UA_Boolean NoAddNode(UA_Server*, UA_AccessControl*, const UA_NodeId*, void*, const UA_AddNodesItem*) {
+  return false;
+}
+UA_Boolean NoAddReference(UA_Server*, UA_AccessControl*, const UA_NodeId*, void*, const UA_AddReferencesItem*) {
+  return false;
+}
+UA_Boolean NoDeleteNode(UA_Server*, UA_AccessControl*, const UA_NodeId*, void*, const UA_DeleteNodesItem*) {
+  return false;
+}
+UA_Boolean NoDeleteReference(UA_Server*, UA_AccessControl*, const UA_NodeId*, void*,
+                             const UA_DeleteReferencesItem*) {
+  return false;
+}
+
 class AddressSpace {
  public:
   AddressSpace(UA_Server* server, State* state) : server_(server), state_(state) {
@@ -233,6 +325,17 @@ class AddressSpace {
                                    UA_NODEID_NUMERIC(0, UA_NS0ID_ORGANIZES),
                                    UA_QUALIFIEDNAME(ns_, const_cast<char*>(name.c_str())),
                                    UA_NODEID_NUMERIC(0, UA_NS0ID_FOLDERTYPE), attr, nullptr, out);
+  }
+
+  // Runner/Running (Boolean) and Runner/<statistic> (Int64), read only.
+  UA_StatusCode AddRunner(const std::string& prefix, const UA_NodeId& parent) {
+    UA_NodeId runner;
+    UA_StatusCode status = AddFolder(prefix + "/Runner", "Runner", parent, &runner);
+    status = status != UA_STATUSCODE_GOOD ? status : AddStatistic(prefix, runner, "Running", nullptr);
+    for (const RunnerField& field : kRunnerFields)
+      if (status == UA_STATUSCODE_GOOD) status = AddStatistic(prefix, runner, field.name, &field);
+    UA_NodeId_clear(&runner);
+    return status;
   }
 
   UA_StatusCode AddDevice(const DeviceNode& node, const UA_NodeId& folder) {
@@ -258,6 +361,24 @@ class AddressSpace {
   }
 
  private:
+  UA_StatusCode AddStatistic(const std::string& prefix, const UA_NodeId& parent, const char* name,
+                             const RunnerField* field) {
+    const std::string id = prefix + "/Runner/" + name;
+    UA_VariableAttributes attr = UA_VariableAttributes_default;
+    attr.displayName = UA_LOCALIZEDTEXT(const_cast<char*>(""), const_cast<char*>(name));
+    attr.dataType = UA_TYPES[field == nullptr ? UA_TYPES_BOOLEAN : UA_TYPES_INT64].typeId;
+    attr.valueRank = UA_VALUERANK_SCALAR;
+    attr.accessLevel = UA_ACCESSLEVELMASK_READ;
+    attr.userAccessLevel = UA_ACCESSLEVELMASK_READ;
+    UA_DataSource source;
+    source.read = ReadRunner;
+    source.write = nullptr;
+    return UA_Server_addDataSourceVariableNode(
+        server_, UA_NODEID_STRING(ns_, const_cast<char*>(id.c_str())), parent,
+        UA_NODEID_NUMERIC(0, UA_NS0ID_HASCOMPONENT), UA_QUALIFIEDNAME(ns_, const_cast<char*>(name)),
+        UA_NODEID_NUMERIC(0, UA_NS0ID_BASEDATAVARIABLETYPE), attr, source, const_cast<RunnerField*>(field), nullptr);
+  }
+
   UA_StatusCode AddVariable(const DeviceNode& node, const std::string& id, const std::string& name,
                             const UA_NodeId& parent, const UA_NodeId& reference, Field field,
                             const std::string& description) {
@@ -296,6 +417,7 @@ UA_StatusCode BuildAddressSpace(UA_Server* server, AddressSpace* space, const st
   UA_StatusCode status =
       space->AddFolder("QuorSMA", "QuorSMA", UA_NODEID_NUMERIC(0, UA_NS0ID_OBJECTSFOLDER), &root);
   if (status == UA_STATUSCODE_GOOD) status = space->AddFolder("QuorSMA/" + section, section, root, &folder);
+  if (status == UA_STATUSCODE_GOOD) status = space->AddRunner("QuorSMA/" + section, folder);
   std::map<std::string, UA_NodeId> kinds;
   for (const DeviceNode& node : nodes) {
     if (status != UA_STATUSCODE_GOOD) break;
@@ -393,7 +515,6 @@ UA_StatusCode Configure(const ServerOptions& options, const CertificatePair& cer
   config->maxNodesPerRegisterNodes = options.max_nodes_per_request;
   config->maxNodesPerTranslateBrowsePathsToNodeIds = options.max_nodes_per_request;
   config->maxMonitoredItemsPerCall = options.max_nodes_per_request;
-  config->maxNodesPerNodeManagement = 0;
   config->maxSubscriptions = options.max_subscriptions;
   config->maxSubscriptionsPerSession = 8;
   config->maxMonitoredItems = options.max_monitored_items;
@@ -429,6 +550,10 @@ int RunServer(const ServerOptions& options, MH_SHARED_STRUCTURE* image, const st
   config.accessControl.activateSession = ActivateSession;
   config.accessControl.closeSession = CloseSession;
   config.accessControl.getUserAccessLevel = UserAccessLevel;
+  config.accessControl.allowAddNode = NoAddNode;
+  config.accessControl.allowAddReference = NoAddReference;
+  config.accessControl.allowDeleteNode = NoDeleteNode;
+  config.accessControl.allowDeleteReference = NoDeleteReference;
   UA_Server* server = UA_Server_newWithConfig(&config);
   if (server == nullptr) {
     std::fprintf(stderr, "quorsma: error: cannot make the OPC UA server\n");
