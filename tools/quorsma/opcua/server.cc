@@ -570,7 +570,12 @@ int RunServer(const ServerOptions& options, MH_SHARED_STRUCTURE* image, const st
     code = 1;
   } else {
     if (options.on_listening) options.on_listening(url);
-    while (!options.stop_requested()) UA_Server_run_iterate(server, true);
+    // Each pass waits at most until the stack's next timed work (well under
+    // a second), so the watchdog hears from it while idle too.
+    while (!options.stop_requested()) {
+      UA_Server_run_iterate(server, true);
+      qsc_service_alive();
+    }
     UA_Server_run_shutdown(server);
   }
   UA_Server_delete(server);
