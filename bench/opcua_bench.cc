@@ -5,7 +5,8 @@
 //   ./build/linux/bench/tool/opcua_bench [--seconds S] [--repetitions N]
 //
 // reads:   Read requests of 1,000 Int32 nodes (D0..D999) back to back for S
-//          seconds; requests per second, median of N runs.
+//          seconds, without and with source timestamps; requests per second
+//          and the server's CPU time per request, medians of N runs.
 // monitor: 10,000 monitored items (D0..D9999) sampled every 100 ms in one
 //          subscription published every 100 ms; every 50 ms 1,000 of the
 //          values change to the wall-clock millisecond of the change, so each
@@ -132,9 +133,17 @@ UA_Client* Connect(int port) {
   return client;
 }
 
-double ReadsPerSecond(int port, double seconds, UA_TimestampsToReturn timestamps) {
+double CpuSeconds(pid_t pid);
+
+struct ReadFigures {
+  double per_second = 0;
+  double server_cpu_us = 0;  // the server's CPU time per request
+};
+
+ReadFigures Reads(int port, pid_t server, double seconds, UA_TimestampsToReturn timestamps) {
+  ReadFigures figures;
   UA_Client* client = Connect(port);
-  if (client == nullptr) return 0;
+  if (client == nullptr) return figures;
   std::vector<std::string> ids;
   for (int i = 0; i < kReadNodes; ++i) ids.push_back("D" + std::to_string(i));
   std::vector<UA_ReadValueId> items(kReadNodes);
@@ -149,6 +158,7 @@ double ReadsPerSecond(int port, double seconds, UA_TimestampsToReturn timestamps
   request.nodesToReadSize = items.size();
   request.timestampsToReturn = timestamps;
   int64_t done = 0;
+  const double cpu_before = CpuSeconds(server);
   const auto end = Clock::now() + std::chrono::duration<double>(seconds);
   const auto start = Clock::now();
   while (Clock::now() < end) {
@@ -164,9 +174,12 @@ double ReadsPerSecond(int port, double seconds, UA_TimestampsToReturn timestamps
     ++done;
   }
   const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+  const double cpu = CpuSeconds(server) - cpu_before;
   UA_Client_disconnect(client);
   UA_Client_delete(client);
-  return static_cast<double>(done) / elapsed;
+  figures.per_second = static_cast<double>(done) / elapsed;
+  if (done > 0) figures.server_cpu_us = 1e6 * cpu / static_cast<double>(done);
+  return figures;
 }
 
 double CpuSeconds(pid_t pid) {
@@ -319,14 +332,26 @@ int main(int argc, char** argv) {
   // variables (never written) do not.
   const std::pair<UA_TimestampsToReturn, const char*> modes[] = {{UA_TIMESTAMPSTORETURN_NEITHER, "no timestamps"},
                                                                  {UA_TIMESTAMPSTORETURN_SOURCE, "source timestamps"}};
+  // Under the load of other processes the rate follows the scheduler more
+  // than the server; its CPU time per request does not.
+  std::printf("  %-18s %10s %14s  %s\n", "server", "reads/s", "server CPU us", "timestamps");
   for (const auto& [mode, name] : modes) {
-    std::vector<double> reads[2];
+    std::vector<double> rate[2], cpu[2];
     for (int r = 0; r < repetitions; ++r)
-      for (int s = 0; s < 2; ++s) reads[s].push_back(ReadsPerSecond(s == 0 ? bare.port : ours.port, seconds, mode));
-    const double bare_reads = quorsma::bench::Median(reads[0]);
-    const double our_reads = quorsma::bench::Median(reads[1]);
-    std::printf("  %-18s %8.0f reads/s  (%s)\n", "bare open62541", bare_reads, name);
-    std::printf("  %-18s %8.0f reads/s  (%s, %.2fx bare)\n", "quorsma opcua", our_reads, name, our_reads / bare_reads);
+      for (int s = 0; s < 2; ++s) {
+        const ReadFigures f = Reads(s == 0 ? bare.port : ours.port, s == 0 ? bare.pid : ours.pid, seconds, mode);
+        rate[s].push_back(f.per_second);
+        cpu[s].push_back(f.server_cpu_us);
+      }
+    for (int s = 0; s < 2; ++s) {
+      std::printf("  %-18s %10.0f %14.0f  %s", s == 0 ? "bare open62541" : "quorsma opcua",
+                  quorsma::bench::Median(rate[s]), quorsma::bench::Median(cpu[s]), name);
+      if (s == 1)
+        std::printf("   (%.2fx bare reads/s, %.2fx bare CPU per read)",
+                    quorsma::bench::Median(rate[1]) / quorsma::bench::Median(rate[0]),
+                    quorsma::bench::Median(cpu[1]) / quorsma::bench::Median(cpu[0]));
+      std::printf("\n");
+    }
   }
 
   std::printf("%d monitored items sampled every %.0f ms, %d changes every %d ms, over %.1f s\n", kNodes, kSamplingMs,
