@@ -78,6 +78,10 @@ async function main() {
   const server = await startServer(port, ["--users", path.join(work, "users.txt"), "--allow-write", "D100..D109",
                                           "--nodes", "D0..D299,M0..M15,T0..T3", "--max-sessions", "4"]);
   try {
+    const second = require("child_process").spawnSync(tool, ["opcua", "--listen", url, "--data-dir",
+      path.join(work, "data")], { encoding: "utf8", timeout: 10000 });
+    check(second.status === 1 && /cannot serve .*Address already in use/.test(second.stderr),
+          `a second server on the same port is refused: ${second.status} ${second.stderr.trim().split("\n").pop()}`);
     await cases(url, server);
   } finally {
     server.stopping = true;

@@ -114,6 +114,8 @@ int Serve(const OpcuaArgs& args) {
     if (!CheckInputFiles({args.users}, 1 << 20)) return kExitBadInput;
     if (!opcua::LoadUsersFile(args.users, &users, &error)) return BadInput(error);
   }
+  if (args.certificate.empty() != args.private_key.empty())
+    return BadInput("--certificate and --private-key go together");
   if (!qsc_permission_is_empty(allow_write.get()) && users.empty())
     return BadInput("--allow-write needs --users: anonymous sessions never write");
 

@@ -1,5 +1,11 @@
 #include "server.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstdio>
@@ -526,10 +532,37 @@ UA_StatusCode Configure(const ServerOptions& options, const CertificatePair& cer
   return UA_STATUSCODE_GOOD;
 }
 
+// The stack listens with SO_REUSEPORT, so that a second server on the same
+// port would share its connections instead of failing.  A listener already
+// there is found first by a bind of our own, without it.
+bool PortFree(const ListenUrl& listen, std::string* error) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) {
+    *error = std::strerror(errno);
+    return false;
+  }
+  const int one = 1;
+  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(listen.port);
+  inet_pton(AF_INET, listen.host == "localhost" ? "127.0.0.1" : listen.host.c_str(), &address.sin_addr);
+  const bool free = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  if (!free) *error = std::strerror(errno);
+  close(fd);
+  return free;
+}
+
 }  // namespace
 
 int RunServer(const ServerOptions& options, MH_SHARED_STRUCTURE* image, const std::vector<DeviceNode>& nodes,
               const std::vector<User>& users, const qsc_permission* allow_write, const CertificatePair& certificate) {
+  const std::string url = "opc.tcp://" + options.listen.host + ":" + std::to_string(options.listen.port);
+  std::string reason;
+  if (!PortFree(options.listen, &reason)) {
+    std::fprintf(stderr, "quorsma: error: cannot serve %s: %s\n", url.c_str(), reason.c_str());
+    return 1;
+  }
   State state{image, allow_write, &users, options.verbose, {}, {}};
   g_state = &state;
   // Names only: CheckLogin compares the passwords with their hashes.
@@ -564,7 +597,6 @@ int RunServer(const ServerOptions& options, MH_SHARED_STRUCTURE* image, const st
   status = BuildAddressSpace(server, &space, options.section, nodes);
   if (status == UA_STATUSCODE_GOOD) status = UA_Server_run_startup(server);
   int code = 0;
-  const std::string url = "opc.tcp://" + options.listen.host + ":" + std::to_string(options.listen.port);
   if (status != UA_STATUSCODE_GOOD) {
     std::fprintf(stderr, "quorsma: error: cannot serve %s: %s\n", url.c_str(), UA_StatusCode_name(status));
     code = 1;
