@@ -191,6 +191,23 @@ async function cases(url, server) {
   const again = await alice.session.read({ nodeId: id("D100"), attributeId: AttributeIds.Value });
   check(again.value.value === 5, "the server still answers");
 
+  // Silent connections beyond the channel limit (--max-sessions 4 + 8) do
+  // not keep a client out: channels without a session make room.
+  const silent = await Promise.all(Array.from({ length: 30 }, () => new Promise((resolve) => {
+    const s = net.connect(Number(url.split(":").pop()), "127.0.0.1", () => resolve(s));
+    s.on("error", () => resolve(s));
+  })));
+  await sleep(200);
+  let through = null;
+  try {
+    const c = await open(url);
+    through = (await c.session.read({ nodeId: id("D100"), attributeId: AttributeIds.Value })).value.value;
+    await c.session.close();
+    await c.client.disconnect();
+  } catch (e) { through = e.message; }
+  check(through === 5, `a client gets through 30 silent connections: ${through}`);
+  for (const s of silent) s.destroy();
+
   // A raw hello announcing an oversize message, then garbage: the
   // connection is dropped, nothing else changes.
   const raw = await new Promise((resolve) => {
