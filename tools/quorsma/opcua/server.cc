@@ -73,6 +73,17 @@ UA_Logger g_logger = {LogToStderr, nullptr, nullptr};
 
 std::string Text(const UA_String& s) { return std::string(reinterpret_cast<const char*>(s.data), s.length); }
 
+// A name a client sent, for a log line: control characters escaped, at most
+// 64 bytes of it.
+std::string Printable(const UA_String& s) {
+  constexpr std::size_t kLongest = 64;
+  const std::size_t length = s.length < kLongest ? s.length : kLongest;
+  char out[kLongest * 4 + 8];
+  const std::size_t n = qsc_escape_controls(reinterpret_cast<const char*>(s.data), length, out, sizeof out);
+  std::string text(out, n < sizeof out ? n : sizeof out - 1);
+  return s.length > kLongest ? text + "..." : text;
+}
+
 std::string SessionKey(const UA_NodeId* id) {
   UA_String out = UA_STRING_NULL;
   UA_NodeId_print(id, &out);
@@ -268,7 +279,8 @@ UA_StatusCode ActivateSession(UA_Server* server, UA_AccessControl* ac, const UA_
   const std::string key = SessionKey(session_id);
   if (status != UA_STATUSCODE_GOOD) {
     std::printf("session refused: %s (%s): %s\n",
-                named ? Text(static_cast<const UA_UserNameIdentityToken*>(token->content.decoded.data)->userName).c_str()
+                named ? Printable(static_cast<const UA_UserNameIdentityToken*>(token->content.decoded.data)->userName)
+                            .c_str()
                       : "anonymous",
                 Mode(endpoint).c_str(), UA_StatusCode_name(status));
     std::fflush(stdout);
