@@ -29,7 +29,9 @@ bool LockDirChosen() {
 
 std::string BusyMessage(std::string_view job, const char* pid_text) {
   const long pid = std::strtol(pid_text, nullptr, 10);
-  std::string message = "another " + std::string(job) + " is running";
+  // The job "communication" is a program's role; its message says so.
+  const std::string what = job == "communication" ? "communication program" : std::string(job);
+  std::string message = "another " + what + " is running";
   if (pid > 0) message += " (pid " + std::to_string(pid) + ")";
   return message;
 }

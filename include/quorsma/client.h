@@ -497,7 +497,8 @@ QSC_EXPORT size_t QSC_CALL qsc_section_name(char *out, size_t size);
  *           at offset 0x40000000, so that the pid below stays readable.
  *   holder  the holder writes its decimal pid and a newline at offset 0 and
  *           cuts the file there; a program finding the lock taken reads it
- *           for its message "another <job> is running (pid N)". */
+ *           for its message "another <job> is running (pid N)" ("another
+ *           communication program is running (pid N)" for "communication"). */
 typedef struct qsc_lock qsc_lock;
 /* QSC_OK, QSC_BUSY (another process holds it) or QSC_FAILED (the directory
  * or the file could not be used), with the message. */

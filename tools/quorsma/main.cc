@@ -20,5 +20,6 @@ int main(int argc, char** argv) {
   quorsma::tool::AddServeCommand(app, &exit_code);
   quorsma::tool::AddMqttCommand(app, &exit_code);
   quorsma::tool::AddOpcuaCommand(app, &exit_code);
+  quorsma::tool::AddIoCommand(app, &exit_code);
   return quorsma::tool::RunCommandLine(app, argc, argv, exit_code);
 }

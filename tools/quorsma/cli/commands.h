@@ -26,6 +26,7 @@ void AddModbusCommand(CLI::App& app, int* exit_code);  // modbus/
 void AddServeCommand(CLI::App& app, int* exit_code);   // http/
 void AddMqttCommand(CLI::App& app, int* exit_code);    // mqtt/
 void AddOpcuaCommand(CLI::App& app, int* exit_code);   // opcua/
+void AddIoCommand(CLI::App& app, int* exit_code);      // io/
 
 // Parses the command line and runs the chosen subcommand, whose callback
 // leaves its code in `exit_code`; adds `help [COMMAND]` and --version first.

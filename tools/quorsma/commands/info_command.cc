@@ -1,6 +1,6 @@
 // quorsma info: the section, its configuration texts, handles and log state,
-// and the statistics of the section's runner, as an aligned list, a JSON
-// object or CSV lines.
+// the statistics of the section's runner and the health of the stations of
+// its communication program, as an aligned list, a JSON object or CSV lines.
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -84,6 +84,47 @@ void AddRunnerStatistics(std::vector<InfoField>* out) {
                     false, "", true, false});
 }
 
+// The communication program's station health (io/health_file.h describes the
+// file): whether one runs, and a line per station.
+void AddCommunicationHealth(std::vector<InfoField>* out) {
+  std::string path = SectionLockPath("communication");
+  path = path.substr(0, path.size() - std::string(".lock").size()) + ".stats";
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return;
+  std::string text;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0 && text.size() < (1u << 20);)
+    text.append(buffer, n);
+  std::fclose(file);
+  const StatsFields fields = ParseStatsFields(text);
+  for (const auto& [key, value] : fields)
+    out->push_back({"", "communication_" + key, std::to_string(value), true, "", false, true});
+  const int64_t age_ms = std::max<int64_t>(0, UnixTimeMs() - Field(fields, "updated_unix_ms"));
+  char age[32];
+  std::snprintf(age, sizeof age, "%.1f s", static_cast<double>(age_ms) / 1000);
+  // It rewrites the file every second: a running one silent for long has died.
+  const char* state = !Field(fields, "running") ? "ended" : age_ms > 5000 ? "not updating" : "running";
+  out->push_back({"communication", "", "pid " + std::to_string(Field(fields, "pid")) + ", " + state + ", updated " +
+                                           age + " ago",
+                  false, "", true, false});
+  for (const auto& [key, value] : fields) {
+    const std::string suffix = ".up";
+    if (key.rfind("station.", 0) != 0 || key.size() <= suffix.size() + 8 ||
+        key.compare(key.size() - suffix.size(), suffix.size(), suffix) != 0)
+      continue;
+    const std::string station = key.substr(0, key.size() - suffix.size());
+    const int64_t failures = Field(fields, station + ".failures");
+    out->push_back({"", "",
+                    std::string(value ? "up" : "down") + ", " + std::to_string(Field(fields, station + ".cycles")) +
+                        " good cycles, last " + std::to_string(Field(fields, station + ".cycle_us")) + " us, " +
+                        std::to_string(failures) + " failed in a row, " +
+                        std::to_string(Field(fields, station + ".failed_cycles")) + " failed in all",
+                    false, "", true, false});
+    out->back().label = nullptr;
+    out->back().key = "station " + station.substr(8);
+  }
+}
+
 template <std::size_t N>
 std::string Text(const char (&field)[N]) {
   const void* end = std::memchr(field, '\0', N);
@@ -137,6 +178,7 @@ int RunInfo(const InfoArgs& args) {
   }
   std::vector<InfoField> fields = Collect(image);
   AddRunnerStatistics(&fields);
+  AddCommunicationHealth(&fields);
   std::string out;
   if (args.json) {
     out = "{";
@@ -154,7 +196,7 @@ int RunInfo(const InfoArgs& args) {
   } else {
     for (const InfoField& f : fields) {
       if (!f.in_list || f.key == "bytes") continue;
-      std::string label = f.label;
+      std::string label = f.label != nullptr ? f.label : f.key;
       label.resize(std::max<std::size_t>(label.size() + 1, 19), ' ');
       out += label + EscapeControls(ToTerminal(f.text)) + f.note + "\n";
     }
@@ -167,7 +209,7 @@ int RunInfo(const InfoArgs& args) {
 
 void AddInfoCommand(CLI::App& app, int* exit_code) {
   auto args = std::make_shared<InfoArgs>();
-  CLI::App* info = app.add_subcommand("info", "Show the section, its configuration texts, handles, log state and runner statistics");
+  CLI::App* info = app.add_subcommand("info", "Show the section, its configuration texts, handles, log state, runner statistics and station health");
   auto* json = info->add_flag("--json", args->json, "One JSON object; texts in UTF-8, numbers as numbers");
   info->add_flag("--csv", args->csv, "key,value lines under a header; texts in UTF-8")->excludes(json);
   info->callback([args, exit_code] { *exit_code = RunInfo(*args); });

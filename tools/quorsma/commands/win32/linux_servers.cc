@@ -26,4 +26,8 @@ void AddMqttCommand(CLI::App& app, int* exit_code) { AddLeftOut(app, "mqtt", "MQ
 
 void AddOpcuaCommand(CLI::App& app, int* exit_code) { AddLeftOut(app, "opcua", "OPC UA server", exit_code); }
 
+void AddIoCommand(CLI::App& app, int* exit_code) {
+  AddLeftOut(app, "io", "Modbus TCP and RTU communication program", exit_code);
+}
+
 }  // namespace quorsma::tool
