@@ -18,7 +18,7 @@
 //
 // (the five station lines for each station in the order of the
 // configuration; station names hold no blanks).  The file is rewritten whole
-// (a new file renamed over the old) about once a second and once more at the
+// (a new file renamed over the old) every half second and once more at the
 // end.
 #pragma once
 

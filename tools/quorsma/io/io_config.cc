@@ -225,8 +225,7 @@ struct Claimed {
 std::string Overlap(std::vector<Claimed>* claimed, const Devices& d, const std::string& where) {
   for (const Claimed& c : *claimed) {
     if (c.devices.kind == d.kind && c.devices.first < d.first + d.count && d.first < c.devices.first + c.devices.count)
-      return DeviceName(d, 0) + ".." + DeviceName(d, d.count - 1) + " overlaps " + DeviceName(c.devices, 0) + ".." +
-             DeviceName(c.devices, c.devices.count - 1) + ", written by " + c.where;
+      return DevicesText(d) + " overlaps " + DevicesText(c.devices) + ", written by " + c.where;
   }
   claimed->push_back({d, where});
   return {};
@@ -248,6 +247,11 @@ std::string DeviceName(const Devices& devices, int32_t offset) {
   char text[32];
   qsc_device_text(devices.kind.c_str(), int64_t{devices.first} + offset, text, sizeof text);
   return text;
+}
+
+std::string DevicesText(const Devices& devices) {
+  if (devices.count == 1) return DeviceName(devices, 0);
+  return DeviceName(devices, 0) + ".." + DeviceName(devices, devices.count - 1);
 }
 
 std::string Station::Address() const {

@@ -122,5 +122,7 @@ bool LoadConfigFile(const std::string& path, Config* config, std::vector<std::st
 
 // "X1F", "D100": one device's operand text.
 std::string DeviceName(const Devices& devices, int32_t offset);
+// "X0..XF", or "X0" for one device.
+std::string DevicesText(const Devices& devices);
 
 }  // namespace quorsma::tool::io

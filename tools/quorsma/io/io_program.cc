@@ -96,7 +96,7 @@ int RunIo(const Config& config, MH_SHARED_STRUCTURE* image, const IoOptions& opt
     while (!options.stop_requested()) {
       if (std::chrono::steady_clock::now() >= next_publish) {
         PublishHealth(workers, true, &warned);
-        next_publish += std::chrono::seconds(1);
+        next_publish += std::chrono::milliseconds(500);
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }

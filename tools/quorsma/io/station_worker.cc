@@ -29,11 +29,6 @@ std::string ValuesText(const int32_t* values, int32_t count) {
 
 }  // namespace
 
-std::string DevicesText(const Devices& devices) {
-  if (devices.count == 1) return DeviceName(devices, 0);
-  return DeviceName(devices, 0) + ".." + DeviceName(devices, devices.count - 1);
-}
-
 void StopSignal::Stop() {
   {
     std::lock_guard<std::mutex> hold(mutex_);

@@ -87,7 +87,4 @@ class StationWorker {
   std::vector<int32_t> values_;
 };
 
-// "X0..XF", or "X0" for one device.
-std::string DevicesText(const Devices& devices);
-
 }  // namespace quorsma::tool::io
