@@ -26,7 +26,7 @@ TEST(IoConfigTest, RefusesBadLinesWithTheirLine) {
       {"station s rtu /dev/ttyS0 9600 mark 8 1 unit 1", "read coils 0 X0 1", "parity 'mark'"},
       {"station s rtu /dev/ttyS0 100 none 8 1 unit 1", "read coils 0 X0 1", "baud '100'"},
       {"station s/1 tcp h:1 unit 1", "read coils 0 X0 1", "station name 's/1'"},
-      {"station s tcp h:1 unit 1 period 5", "read coils 0 X0 1", "period '5'"},
+      {"station s tcp h:1 unit 1 period 3600001", "read coils 0 X0 1", "period '3600001'"},
       {"station s tcp h:1 unit 1 period 50 period 60", "read coils 0 X0 1", "'period' is given twice"},
       {"station s tcp h:1 unit 1 retries", "read coils 0 X0 1", "option 'retries' has no value"},
       {"station s tcp h:1 unit 1 health D0", "read coils 0 X0 1", "health device 'D0': here M L B S X Y"},

@@ -43,9 +43,13 @@ void ImageAccess::Read(const Devices& devices, int32_t* values) const {
 
 bool ImageAccess::Write(const Devices& devices, const int32_t* values, std::string* error) {
   const int32_t* cells = Cells(devices);
+  // Inputs change seldom: a block equal to the image costs no lock.
+  int32_t first_change = 0;
+  while (first_change < devices.count && cells[first_change] == values[first_change]) ++first_change;
+  if (first_change == devices.count) return true;
   std::lock_guard<std::mutex> hold(write_lock_);
   const int64_t messages = qsc_messages_count();
-  for (int32_t i = 0; i < devices.count; ++i) {
+  for (int32_t i = first_change; i < devices.count; ++i) {
     if (cells[i] == values[i]) continue;
     SetSma(DeviceName(devices, i).c_str(), values[i]);
   }

@@ -136,7 +136,7 @@ std::string ParseStation(const std::vector<std::string>& f, Station* s) {
     const std::string& value = f[i + 1];
     if (!given.insert(option).second) return "option '" + option + "' is given twice";
     if (option == "period") {
-      if (!ParseNumber(value, false, 10, 3600000, &n)) return "period '" + value + "': " + Range(10, 3600000);
+      if (!ParseNumber(value, false, 0, 3600000, &n)) return "period '" + value + "': " + Range(0, 3600000);
       s->period_ms = static_cast<int>(n);
     } else if (option == "timeout") {
       if (!ParseNumber(value, false, 10, 60000, &n)) return "timeout '" + value + "': " + Range(10, 60000);

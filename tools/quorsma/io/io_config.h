@@ -15,8 +15,8 @@
 //     unit N    the unit id the requests carry, 0 to 255 (0 on RTU is the
 //               broadcast address and is refused there)
 //   options:
-//     period MS    the time from the start of one cycle to the next (10 to
-//                  3600000; default 100)
+//     period MS    the time from the start of one cycle to the next (0 to
+//                  3600000; default 100; 0: cycles back to back)
 //     timeout MS   how long one answer may take (10 to 60000; default 1000)
 //     retries N    times a failed request is sent again in the same cycle
 //                  (0 to 10; default 1)

@@ -7,6 +7,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+constexpr std::chrono::milliseconds kShortestBackoff{100};
 constexpr std::chrono::milliseconds kLongestBackoff{5000};
 
 std::string TransferText(const Transfer& t) {
@@ -64,7 +65,7 @@ void StationWorker::Run(StopSignal* stop) {
       if (state.due <= Clock::now()) Cycle(state, verbose_);
       next = std::min(next, state.due);
     }
-    stop->WaitUntil(next);
+    if (next > Clock::now()) stop->WaitUntil(next);
   }
 }
 
@@ -143,9 +144,10 @@ void StationWorker::Failed(State& state, const std::string& error) {
     print_(line);
     state.reported = true;
   }
+  const std::chrono::milliseconds period(station.period_ms);
   const auto backoff = std::min<std::chrono::milliseconds>(
-      std::chrono::milliseconds(station.period_ms) * (int64_t{1} << std::min<int64_t>(failures - 1, 16)),
-      std::max(kLongestBackoff, std::chrono::milliseconds(station.period_ms)));
+      std::max(period, kShortestBackoff) * (int64_t{1} << std::min<int64_t>(failures - 1, 16)),
+      std::max(kLongestBackoff, period));
   state.due = Clock::now() + backoff;
 }
 

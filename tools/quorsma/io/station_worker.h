@@ -1,8 +1,8 @@
 // The thread that polls one link: a TCP station, or every RTU station of one
 // serial line in turn (a serial line carries one request at a time).  Each
 // station keeps its own period; one that fails waits longer before each new
-// attempt (its period doubled per failed cycle, up to 5 s or its period when
-// that is longer) so that a dead TCP station costs nothing to the others,
+// attempt (its period, at least 100 ms, doubled per failed cycle, up to 5 s
+// or its period when that is longer) so that a dead TCP station costs nothing to the others,
 // which have threads of their own.
 #pragma once
 
