@@ -6,7 +6,7 @@
 // library's device write).  A third run adds a dead station (it accepts the
 // connection and never answers) to show what it costs the others.
 //
-//   ./build/linux/bench/io_bench [--seconds S] [--repetitions N]
+//   ./build/linux/bench/tool/io_bench [--seconds S] [--repetitions N]
 //
 // Each configuration runs N times (default 5) for S seconds (default 2),
 // interleaved in turning order; the figures are the medians.  This is a

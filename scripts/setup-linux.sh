@@ -3,7 +3,7 @@
 # and Python tests need, from Debian's packages, when missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
-          clang libclang-rt-14-dev binutils pkg-config libmodbus-dev mbpoll
+          clang libclang-rt-14-dev binutils pkg-config libmodbus-dev mbpoll socat
           libcpp-httplib-dev libmicrohttpd-dev nlohmann-json3-dev chromium fonts-nanum python3
           python3-numpy python3-pandas python3-pytest dpkg-dev file libmosquitto-dev mosquitto mosquitto-clients
           protobuf-c-compiler libprotobuf-c-dev protobuf-compiler python3-protobuf

@@ -26,7 +26,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 grep -q "libc6" <<<"$depends" && grep -q "libstdc++6" <<<"$depends" || fail "Depends: $depends"
 grep -q "libsystemd0" <<<"$depends" || fail "Depends without libsystemd0: $depends"
 contents=$(dpkg-deb -c "$deb")
-units="quorsma-run@.service quorsma-modbus@.service quorsma-mqtt@.service quorsma-serve@.service quorsma-opcua@.service quorsma.target"
+units="quorsma-run@.service quorsma-modbus@.service quorsma-mqtt@.service quorsma-serve@.service quorsma-opcua@.service quorsma-io@.service quorsma.target"
 for file in usr/include/quorsma/quorsma.h usr/lib/libQuorSMA.so.1 usr/lib/libQuorSMA.so usr/bin/quorsma \
             usr/lib/cmake/QuorSMA/QuorSMAConfig.cmake usr/lib/pkgconfig/quorsma.pc \
             usr/lib/python3/dist-packages/quorsma/__init__.py etc/quorsma/_Configuration.ini \

@@ -42,7 +42,9 @@ void StationLink::Close() {
 bool StationLink::Done(int rc, int expected, std::string* error, bool* answered) {
   if (rc == expected) return true;
   const int code = errno;
-  *answered = code > MODBUS_ENOBASE && code < MODBUS_ENOBASE + 64;  // a Modbus exception came back
+  // An exception answer: the station is there and refused.  A bad CRC, a
+  // short or foreign answer count as a failed link.
+  *answered = rc < 0 && code > MODBUS_ENOBASE && code <= EMBXGTAR;
   *error = rc < 0 ? modbus_strerror(code) : "short answer";
   // A late answer must not be taken for the next request's: a TCP link is
   // made again; a serial line is flushed.
