@@ -35,6 +35,11 @@ TEST(SectionLockTest, OneHolderPerJobAndTheSecondLearnsItsPid) {
   EXPECT_TRUE(collector.Acquire("collector", &error)) << "jobs lock apart: " << error;
   runner.Release();
   EXPECT_TRUE(second.Acquire("runner", &error)) << error;
+  // The communication job's holder is a program, and its message says so.
+  SectionLock communication, other;
+  ASSERT_TRUE(communication.Acquire("communication", &error)) << error;
+  EXPECT_FALSE(other.Acquire("communication", &error));
+  EXPECT_EQ(error, "another communication program is running (pid " + std::to_string(getpid()) + ")");
 }
 
 TEST(SectionLockTest, LockFileIsNamedAfterTheSection) {
