@@ -146,3 +146,64 @@ inline quorsma::testing::ChildResult RunTool(const std::vector<std::string>& arg
 }
 
 }  // namespace quorsma::tool::io::testing
+
+namespace quorsma::tool::io::testing {
+
+// A station that answers the first request on each connection with `reply`
+// (given the request), sent in `pieces` with `pause_ms` between them, then
+// keeps the connection open until it goes.
+class ScriptedStation {
+ public:
+  ScriptedStation(std::function<std::vector<uint8_t>(const std::vector<uint8_t>&)> reply, int pieces, int pause_ms)
+      : reply_(std::move(reply)), pieces_(pieces), pause_ms_(pause_ms) {
+    listen_fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(listen_fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    listen(listen_fd_, 4);
+    socklen_t length = sizeof address;
+    getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] { Serve(); });
+  }
+  ~ScriptedStation() {
+    stop_ = true;
+    thread_.join();
+    close(listen_fd_);
+  }
+  int port() const { return port_; }
+
+ private:
+  void Serve() {
+    std::vector<int> open;
+    while (!stop_) {
+      pollfd p{listen_fd_, POLLIN, 0};
+      if (poll(&p, 1, 50) <= 0) continue;
+      const int fd = accept(listen_fd_, nullptr, nullptr);
+      if (fd < 0) continue;
+      open.push_back(fd);
+      std::vector<uint8_t> request(260);
+      pollfd r{fd, POLLIN, 0};
+      if (poll(&r, 1, 1000) <= 0) continue;
+      const ssize_t n = recv(fd, request.data(), request.size(), 0);
+      if (n <= 0) continue;
+      request.resize(static_cast<std::size_t>(n));
+      const std::vector<uint8_t> answer = reply_(request);
+      const std::size_t piece = std::max<std::size_t>(1, (answer.size() + pieces_ - 1) / pieces_);
+      for (std::size_t at = 0; at < answer.size() && !stop_; at += piece) {
+        if (at > 0) std::this_thread::sleep_for(std::chrono::milliseconds(pause_ms_));
+        (void)!send(fd, answer.data() + at, std::min(piece, answer.size() - at), MSG_NOSIGNAL);
+      }
+    }
+    for (int fd : open) close(fd);
+  }
+
+  std::function<std::vector<uint8_t>(const std::vector<uint8_t>&)> reply_;
+  int pieces_, pause_ms_;
+  int listen_fd_ = -1, port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+}  // namespace quorsma::tool::io::testing

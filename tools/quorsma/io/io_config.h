@@ -17,7 +17,8 @@
 //   options:
 //     period MS    the time from the start of one cycle to the next (0 to
 //                  3600000; default 100; 0: cycles back to back)
-//     timeout MS   how long one answer may take (10 to 60000; default 1000)
+//     timeout MS   how long an answer may take to begin (10 to 60000;
+//                  default 1000); a pause of 50 ms within it fails it
 //     retries N    times a failed request is sent again in the same cycle
 //                  (0 to 10; default 1)
 //     health DEV   a bit device (M L B S X Y) the program holds at 1 while

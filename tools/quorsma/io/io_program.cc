@@ -109,7 +109,11 @@ int RunIo(const Config& config, MH_SHARED_STRUCTURE* image, const IoOptions& opt
     qsc_service_notify("STOPPING=1");
     stop.Stop();
     for (std::thread& thread : threads) thread.join();
-    for (auto& worker : workers) worker->Finish();
+    // Each link writes its safe values at once: a dead station's connect
+    // timeout delays no other.
+    threads.clear();
+    for (auto& worker : workers) threads.emplace_back([w = worker.get()] { w->Finish(); });
+    for (std::thread& thread : threads) thread.join();
     PublishHealth(workers, false, &warned);
     Say("stopped");
   }
