@@ -3,8 +3,9 @@
 // same stations serve both in the same run: a bare loop (one thread per
 // station calling modbus_read_registers) and quorsma io's station workers
 // (one thread per station, each block applied to the image through the
-// library's device write).  A third run adds a dead station (it accepts the
-// connection and never answers) to show what it costs the others.
+// library's device write).  quorsma io runs again beside a dead station (it
+// accepts the connection and never answers) to show what it costs the
+// others, back to back and at a 10 ms period.
 //
 //   ./build/linux/bench/tool/io_bench [--seconds S] [--repetitions N]
 //
@@ -118,17 +119,18 @@ Figures BareLoop(const std::vector<int>& ports, double seconds) {
 
 // quorsma io's workers on `ports` (and a dead station when `dead` is not 0);
 // the figures are those of the live stations.
-Figures IoWorkers(const std::vector<int>& ports, int dead, double seconds, MH_SHARED_STRUCTURE* image) {
+Figures IoWorkers(const std::vector<int>& ports, int dead, int period_ms, double seconds, MH_SHARED_STRUCTURE* image) {
+  const std::string period = " period " + std::to_string(period_ms) + "\n";
   std::string text;
   for (std::size_t i = 0; i < ports.size(); ++i) {
-    text += "station s" + std::to_string(i) + " tcp 127.0.0.1:" + std::to_string(ports[i]) + " unit 1 period 0\n";
+    text += "station s" + std::to_string(i) + " tcp 127.0.0.1:" + std::to_string(ports[i]) + " unit 1" + period;
     for (int block = 0; block < kBlocks; ++block)
       text += "read holding-registers " + std::to_string(block * kBlock) + " D" +
               std::to_string(i * kBlocks * kBlock + block * kBlock) + " " + std::to_string(kBlock) + "\n";
   }
   if (dead != 0)
     text += "station dead tcp 127.0.0.1:" + std::to_string(dead) +
-            " unit 1 period 0 timeout 200 retries 0\nread holding-registers 0 D9000 125\n";
+            " unit 1 timeout 200 retries 0" + period + "read holding-registers 0 D9000 125\n";
   io::Config config;
   std::vector<std::string> errors;
   if (!io::ParseConfigText(text, "bench", &config, &errors)) {
@@ -174,42 +176,44 @@ int main(int argc, char** argv) {
   for (int i = 0; i < kStations; ++i) ports.push_back(ServeStation(mapping));
   const int dead = DeadStation();
 
-  std::vector<double> bare_rate, bare_cycle, io_rate, io_cycle, dead_rate, dead_cycle;
-  // The order of the three turns with each repetition, so that a change in
-  // the machine's load falls on each of them alike.
+  // Five configurations: the bare loop, quorsma io and quorsma io beside a
+  // dead station, back to back; then quorsma io at a 10 ms period without and
+  // with the dead station.  Their order turns with each repetition, so that
+  // a change in the machine's load falls on each of them alike.
+  constexpr int kRuns = 5;
+  std::vector<double> rate[kRuns], cycle[kRuns];
   for (int r = 0; r < repetitions; ++r) {
-    for (int k = 0; k < 3; ++k) {
-      switch ((r + k) % 3) {
-        case 0: {
-          const Figures bare = BareLoop(ports, seconds);
-          bare_rate.push_back(bare.transfers_per_second);
-          bare_cycle.push_back(bare.cycle_us);
-          break;
-        }
-        case 1: {
-          const Figures ours = IoWorkers(ports, 0, seconds, image);
-          io_rate.push_back(ours.transfers_per_second);
-          io_cycle.push_back(ours.cycle_us);
-          break;
-        }
-        default: {
-          const Figures with_dead = IoWorkers(ports, dead, seconds, image);
-          dead_rate.push_back(with_dead.transfers_per_second);
-          dead_cycle.push_back(with_dead.cycle_us);
-        }
-      }
+    for (int k = 0; k < kRuns; ++k) {
+      const int run = (r + k) % kRuns;
+      const Figures f = run == 0   ? BareLoop(ports, seconds)
+                        : run == 1 ? IoWorkers(ports, 0, 0, seconds, image)
+                        : run == 2 ? IoWorkers(ports, dead, 0, seconds, image)
+                        : run == 3 ? IoWorkers(ports, 0, 10, seconds, image)
+                                   : IoWorkers(ports, dead, 10, seconds, image);
+      rate[run].push_back(f.transfers_per_second);
+      cycle[run].push_back(f.cycle_us);
     }
   }
   using quorsma::bench::Median;
-  std::printf("%d TCP stations x %d blocks of %d holding registers, back to back, %d x %.1f s (medians)\n",
-              kStations, kBlocks, kBlock, repetitions, seconds);
-  std::printf("  bare libmodbus loop   %9.0f transfers/s   cycle %7.0f us per station\n", Median(bare_rate),
-              Median(bare_cycle));
-  std::printf("  quorsma io            %9.0f transfers/s   cycle %7.0f us per station   %.2fx bare (goal >= 0.9x)\n",
-              Median(io_rate), Median(io_cycle), Median(io_rate) / Median(bare_rate));
-  const double change = 100.0 * (Median(dead_cycle) - Median(io_cycle)) / Median(io_cycle);
-  std::printf("  + a dead station      %9.0f transfers/s   cycle %7.0f us per station   %+.1f %% (goal < 10 %%)\n",
-              Median(dead_rate), Median(dead_cycle), change);
+  std::printf("%d TCP stations x %d blocks of %d holding registers, %d x %.1f s (medians)\n", kStations, kBlocks,
+              kBlock, repetitions, seconds);
+  auto line = [&](const char* what, int run, const std::string& note) {
+    std::printf("  %-34s %9.0f transfers/s   cycle %7.0f us per station%s\n", what, Median(rate[run]),
+                Median(cycle[run]), note.c_str());
+  };
+  auto change = [&](int with, int without) {
+    char text[64];
+    std::snprintf(text, sizeof text, "   %+.1f %% (goal < 10 %%)",
+                  100.0 * (Median(cycle[with]) - Median(cycle[without])) / Median(cycle[without]));
+    return std::string(text);
+  };
+  char ratio[64];
+  std::snprintf(ratio, sizeof ratio, "   %.2fx bare (goal >= 0.9x)", Median(rate[1]) / Median(rate[0]));
+  line("bare libmodbus loop, back to back", 0, "");
+  line("quorsma io, back to back", 1, ratio);
+  line("  + a dead station", 2, change(2, 1));
+  line("quorsma io, period 10 ms", 3, "");
+  line("  + a dead station", 4, change(4, 3));
   std::fflush(stdout);
   std::_Exit(0);  // the stations' threads never end
 }

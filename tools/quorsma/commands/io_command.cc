@@ -51,8 +51,7 @@ int RunIoCommand(const IoArgs& args) {
 void AddIoCommand(CLI::App& app, int* exit_code) {
   auto args = std::make_shared<IoArgs>();
   CLI::App* command = app.add_subcommand(
-      "io", "Poll Modbus TCP and RTU stations into the device memory and out of it: the section's communication "
-            "program (Ctrl-C stops)");
+      "io", "Move field I/O between Modbus TCP and RTU stations and the device memory (Ctrl-C stops)");
   command->add_option("CONFIG", args->config_file, "The configuration file: stations and their transfers")
       ->required();
   command->add_flag("--check", args->check, "Check the configuration file and stop; nothing is touched");
