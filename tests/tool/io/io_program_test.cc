@@ -30,7 +30,8 @@ TEST(IoProgramTest, MovesACouplersInputsAndOutputsAndIsTheOnlyCommunicationProgr
   ChildProcess coupler(QSMA_IO_TOOL, {"modbus", "--listen", "127.0.0.1:0", "--allow-write", "Y0..YF"}, remote);
   const std::string listening = coupler.ReadLine();
   ASSERT_TRUE(Has(listening, "listening on 127.0.0.1:")) << listening;
-  const std::string port = listening.substr(listening.rfind(':') + 1, listening.find_last_not_of("\r\n") - listening.rfind(':'));
+  const std::size_t colon = listening.rfind(':');
+  const std::string port = listening.substr(colon + 1, listening.find_last_not_of("\r\n") - colon);
   const std::string config = WriteConfig(dir.path(), "coupler.io",
                                          "station coupler tcp 127.0.0.1:" + port +
                                              " unit 1 period 20 timeout 500 health M9000 failures D9000\n"
@@ -55,7 +56,8 @@ TEST(IoProgramTest, MovesACouplersInputsAndOutputsAndIsTheOnlyCommunicationProgr
   EXPECT_EQ(second.exit_code, 1);
   EXPECT_TRUE(Has(second.err, "another communication program is running (pid " + std::to_string(io->pid()) + ")"))
       << second.err;
-  EXPECT_TRUE(Eventually([&] { return Has(RunTool({"info"}).out, "station coupler    up, "); })) << RunTool({"info"}).out;
+  EXPECT_TRUE(Eventually([&] { return Has(RunTool({"info"}).out, "station coupler    up, "); }))
+      << RunTool({"info"}).out;
 
   io->Kill(SIGTERM);
   const ChildResult stopped = io->Wait();

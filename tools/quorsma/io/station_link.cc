@@ -74,7 +74,9 @@ bool StationLink::Read(const Station& station, const Transfer& transfer, int32_t
   switch (transfer.table) {
     case Table::kCoils: rc = modbus_read_bits(context_, transfer.address, items, bits_.data()); break;
     case Table::kDiscreteInputs: rc = modbus_read_input_bits(context_, transfer.address, items, bits_.data()); break;
-    case Table::kHoldingRegisters: rc = modbus_read_registers(context_, transfer.address, items, registers_.data()); break;
+    case Table::kHoldingRegisters:
+      rc = modbus_read_registers(context_, transfer.address, items, registers_.data());
+      break;
     case Table::kInputRegisters:
       rc = modbus_read_input_registers(context_, transfer.address, items, registers_.data());
       break;

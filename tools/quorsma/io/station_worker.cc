@@ -178,10 +178,10 @@ void StationWorker::Finish() {
       std::vector<int32_t> safe(t.devices.count, *t.safe);
       std::string error;
       bool answered = false;
-      const bool ok =
-          link_.Connect(station, &error) && link_.Write(station, t, safe.data(), &error, &answered);
-      print_("station " + station.name + ": " + TransferText(t) + (ok ? ": safe value " + std::to_string(*t.safe) + " written"
-                                                                     : ": safe value not written: " + error));
+      const bool ok = link_.Connect(station, &error) && link_.Write(station, t, safe.data(), &error, &answered);
+      const std::string value = std::to_string(*t.safe);
+      print_("station " + station.name + ": " + TransferText(t) +
+             (ok ? ": safe value " + value + " written" : ": safe value " + value + " not written: " + error));
     }
     if (station.health) image_->WriteOne(*station.health, 0, &ignored);
   }
