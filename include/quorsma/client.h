@@ -522,7 +522,17 @@ QSC_EXPORT size_t QSC_CALL qsc_lock_path(const char *job, char *out, size_t size
  * sets *length to its whole size: QSC_OK when it fitted, QSC_BAD_INPUT when
  * it did not (call again with *length bytes), QSC_MISSING when there is no
  * such file, QSC_FAILED when it is not a regular file of at most
- * QSC_MAX_SECTION_FILE_BYTES or cannot be read, with the reason. */
+ * QSC_MAX_SECTION_FILE_BYTES or cannot be read, with the reason.
+ *
+ * "communication.stats" is the communication program's station health:
+ * "key value" lines of decimal integers, rewritten every half second and
+ * once more at its end; readers skip keys they do not know:
+ *   pid N, running 1 (0 once ended), updated_unix_ms N, stations N, and per
+ *   station in the order of its configuration (names of A-Z a-z 0-9 _ - .):
+ *   station.NAME.up (1 while it answers), station.NAME.failures
+ *   (consecutive failed cycles), station.NAME.cycles (good cycles),
+ *   station.NAME.failed_cycles (in all), station.NAME.cycle_us (the last
+ *   good cycle's duration). */
 #define QSC_MAX_SECTION_FILE_BYTES 1048576
 QSC_EXPORT int32_t QSC_CALL qsc_section_file_write(const char *name, const void *bytes, size_t length, char *error,
                                                    size_t error_size);

@@ -84,18 +84,12 @@ void AddRunnerStatistics(std::vector<InfoField>* out) {
                     false, "", true, false});
 }
 
-// The communication program's station health (io/health_file.h describes the
-// file): whether one runs, and a line per station.
+// The communication program's station health (the section file
+// "communication.stats", whose keys client.h states): whether one runs, and a
+// line per station.
 void AddCommunicationHealth(std::vector<InfoField>* out) {
-  std::string path = SectionLockPath("communication");
-  path = path.substr(0, path.size() - std::string(".lock").size()) + ".stats";
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return;
   std::string text;
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0 && text.size() < (1u << 20);)
-    text.append(buffer, n);
-  std::fclose(file);
+  if (ReadSectionFile("communication.stats", &text) != QSC_OK) return;
   const StatsFields fields = ParseStatsFields(text);
   for (const auto& [key, value] : fields)
     out->push_back({"", "communication_" + key, std::to_string(value), true, "", false, true});

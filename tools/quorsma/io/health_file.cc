@@ -1,21 +1,8 @@
 #include "health_file.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
-
 #include "quorsma/client.h"
 
 namespace quorsma::tool::io {
-
-std::string HealthFilePath() {
-  char path[4096];
-  qsc_lock_path("communication", path, sizeof path);
-  std::string text = path;
-  const std::string lock = ".lock";
-  return text.substr(0, text.size() - lock.size()) + ".stats";
-}
 
 std::string FormatHealth(const std::vector<const StationHealth*>& stations, long pid, bool running,
                          int64_t updated_unix_ms) {
@@ -33,24 +20,7 @@ std::string FormatHealth(const std::vector<const StationHealth*>& stations, long
 }
 
 bool WriteHealthFile(const std::string& text, std::string* error) {
-  const std::string path = HealthFilePath();
-  const std::string temporary = path + ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) {
-      *error = "cannot write " + temporary;
-      return false;
-    }
-  }
-  std::error_code failure;
-  std::filesystem::rename(temporary, path, failure);
-  if (failure) {
-    *error = "cannot replace " + path + ": " + failure.message();
-    return false;
-  }
-  return true;
+  return client::WriteSectionFile(kHealthFileName, text, error);
 }
 
 }  // namespace quorsma::tool::io

@@ -92,18 +92,13 @@ int RunIo(const Config& config, MH_SHARED_STRUCTURE* image, const IoOptions& opt
         " on " + std::to_string(workers.size()) + " link" + (workers.size() == 1 ? "" : "s"));
     qsc_service_notify(("READY=1\nSTATUS=polling " + std::to_string(config.stations.size()) + " stations").c_str());
     bool warned = false;
-    const auto watchdog = std::chrono::microseconds(qsc_service_watchdog_usec() / 2);
-    auto next_publish = std::chrono::steady_clock::now(), next_watchdog = next_publish;
+    auto next_publish = std::chrono::steady_clock::now();
     while (!options.stop_requested()) {
-      const auto now = std::chrono::steady_clock::now();
-      if (now >= next_publish) {
+      if (std::chrono::steady_clock::now() >= next_publish) {
         PublishHealth(workers, true, &warned);
         next_publish += std::chrono::milliseconds(500);
       }
-      if (watchdog.count() > 0 && now >= next_watchdog) {
-        qsc_service_notify("WATCHDOG=1");
-        next_watchdog = now + watchdog;
-      }
+      qsc_service_alive();
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     qsc_service_notify("STOPPING=1");
