@@ -114,6 +114,14 @@ TEST(IoProgramTest, WordOrdersAndExceptions) {
   EXPECT_TRUE(Has(refused.out, "station t down: read holding-registers 98..101 -> D200..D203: Illegal data address"))
       << refused.out;
   for (int d = 200; d < 204; ++d) EXPECT_EQ(image->D[d], 7) << d;
+
+  // A refused file starts nothing: every error with its line, exit code 2.
+  const ChildResult bad = RunTool({"io", WriteConfig(dir.path(), "c.io", head + "read coils 0 D0 1\npoll\n")});
+  EXPECT_EQ(bad.exit_code, 2);
+  EXPECT_TRUE(Has(bad.err, "c.io:2: device 'D0'") && Has(bad.err, "c.io:3: unknown statement 'poll'") &&
+              Has(bad.err, "nothing is started"))
+      << bad.err;
+  EXPECT_EQ(bad.out, "");
 }
 
 TEST(IoProgramTest, ADeadStationDropsItsRelayKeepsItsValuesAndReturns) {
