@@ -56,9 +56,10 @@ bool StationLink::Done(int rc, int expected, std::string* error, bool* answered)
   *answered = rc < 0 && code > MODBUS_ENOBASE && code <= EMBXGTAR;
   *error = rc < 0 ? modbus_strerror(code) : "short answer";
   // A late answer must not be taken for the next request's: a TCP link is
-  // made again; a serial line is flushed.
+  // made again; a serial line is flushed, or opened again when the device
+  // itself failed (a USB adapter pulled out).
   if (!*answered) {
-    if (rtu_) modbus_flush(context_);
+    if (rtu_ && (code == ETIMEDOUT || code > MODBUS_ENOBASE)) modbus_flush(context_);
     else Close();
   }
   return false;
