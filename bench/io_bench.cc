@@ -154,6 +154,22 @@ Figures IoWorkers(const std::vector<int>& ports, int dead, int period_ms, double
           1e6 * seconds / (static_cast<double>(cycles) / static_cast<double>(ports.size()))};
 }
 
+// What applying a block costs when every value changed: 125 registers
+// through the library's device write, in microseconds per block.
+double ChangedBlockUs(MH_SHARED_STRUCTURE* image) {
+  io::ImageAccess access(image);
+  io::Devices devices{"D", 20000, kBlock, false};
+  int32_t values[kBlock];
+  std::string error;
+  constexpr int kRounds = 2000;
+  const Clock::time_point start = Clock::now();
+  for (int round = 1; round <= kRounds; ++round) {
+    for (int i = 0; i < kBlock; ++i) values[i] = round * 1000 + i;
+    access.Write(devices, values, &error);
+  }
+  return std::chrono::duration<double, std::micro>(Clock::now() - start).count() / kRounds;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -214,6 +230,8 @@ int main(int argc, char** argv) {
   line("  + a dead station", 2, change(2, 1));
   line("quorsma io, period 10 ms", 3, "");
   line("  + a dead station", 4, change(4, 3));
+  std::printf("  a block of %d registers that all changed, applied to the image: %.1f us\n", kBlock,
+              ChangedBlockUs(image));
   std::fflush(stdout);
   std::_Exit(0);  // the stations' threads never end
 }
