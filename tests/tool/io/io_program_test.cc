@@ -47,8 +47,8 @@ TEST(IoProgramTest, MovesACouplersInputsAndOutputsAndIsTheOnlyCommunicationProgr
   EXPECT_EQ(smGethWndComm(), io->pid());
 
   // Inputs there appear here, outputs here appear there, within a period or so.
-  ASSERT_EQ(RunTool({"set", "X3", "1"}, remote).exit_code, 0);
-  EXPECT_TRUE(Eventually([&] { return image->X[3] == 1; }, 1000));
+  ASSERT_EQ(RunTool({"set", "XB", "1"}, remote).exit_code, 0);  // hexadecimal numbers written by name
+  EXPECT_TRUE(Eventually([&] { return image->X[0xB] == 1; }, 1000));
   SetSma("Y5", 1);
   EXPECT_TRUE(Eventually([&] { return Has(RunTool({"get", "Y5"}, remote).out, "Y5               1"); }, 2000));
 
@@ -67,7 +67,7 @@ TEST(IoProgramTest, MovesACouplersInputsAndOutputsAndIsTheOnlyCommunicationProgr
   EXPECT_EQ(image->M[9000], 0);
   EXPECT_EQ(smGethWndComm(), 0);
   SetSma("Y5", 0);
-  SetSma("X3", 0);
+  SetSma("XB", 0);
 }
 
 TEST(IoProgramTest, WordOrdersAndExceptions) {

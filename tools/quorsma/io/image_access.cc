@@ -28,6 +28,25 @@ const Area& AreaOf(const std::string& kind) {
   return kAreas[0];  // the parser admits only the kinds above
 }
 
+// The operand text of a plain device ("D100", "X1F"), as qsc_device_text
+// gives it, made without formatting functions: a block of changed inputs
+// costs its device writes, not the making of their names.
+const char* OperandText(const Devices& devices, int32_t offset, char (&out)[16]) {
+  char digits[12];
+  int n = 0;
+  uint32_t number = static_cast<uint32_t>(devices.first + offset);
+  const uint32_t radix = devices.hex ? 16 : 10;
+  do {
+    digits[n++] = "0123456789ABCDEF"[number % radix];
+    number /= radix;
+  } while (number != 0);
+  std::size_t at = 0;
+  for (char c : devices.kind) out[at++] = c;
+  while (n > 0) out[at++] = digits[--n];
+  out[at] = '\0';
+  return out;
+}
+
 }  // namespace
 
 const int32_t* ImageAccess::Cells(const Devices& devices) const {
@@ -49,9 +68,9 @@ bool ImageAccess::Write(const Devices& devices, const int32_t* values, std::stri
   if (first_change == devices.count) return true;
   std::lock_guard<std::mutex> hold(write_lock_);
   const int64_t messages = qsc_messages_count();
+  char name[16];
   for (int32_t i = first_change; i < devices.count; ++i) {
-    if (cells[i] == values[i]) continue;
-    SetSma(DeviceName(devices, i).c_str(), values[i]);
+    if (cells[i] != values[i]) SetSma(OperandText(devices, i, name), values[i]);
   }
   if (qsc_messages_count() == messages) return true;
   char text[512];
