@@ -122,6 +122,9 @@ TEST(IoProgramTest, WordOrdersAndExceptions) {
               Has(bad.err, "nothing is started"))
       << bad.err;
   EXPECT_EQ(bad.out, "");
+  const ChildResult missing = RunTool({"io", (dir.path() / "missing.io").string()});
+  EXPECT_EQ(missing.exit_code, 2);
+  EXPECT_TRUE(Has(missing.err, "missing.io: No such file or directory")) << missing.err;
 }
 
 TEST(IoProgramTest, ADeadStationDropsItsRelayKeepsItsValuesAndReturns) {

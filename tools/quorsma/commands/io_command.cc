@@ -21,7 +21,12 @@ struct IoArgs {
   bool verbose = false;
 };
 
+// A configuration is a short list of stations.
+constexpr std::uintmax_t kMaxConfigBytes = 1u << 20;
+
 int RunIoCommand(const IoArgs& args) {
+  // A missing file, a directory or a FIFO reads as for every command.
+  if (!CheckInputFiles({args.config_file}, kMaxConfigBytes)) return kExitBadInput;
   io::Config config;
   std::vector<std::string> errors;
   if (!io::LoadConfigFile(args.config_file, &config, &errors)) {
