@@ -19,6 +19,9 @@ std::string ExecutableDir();
 // This process's id.
 unsigned long CurrentProcessId();
 
+// This machine's name, or "localhost" when it has none.
+std::string HostName();
+
 // `seconds` in the local time zone.
 std::tm LocalTime(std::time_t seconds);
 

@@ -1,5 +1,4 @@
 // quorsma modbus: serves the device memory over Modbus TCP while it runs.
-#include <arpa/inet.h>
 
 #include <cstdio>
 #include <memory>
@@ -7,6 +6,7 @@
 #include <vector>
 
 #include "modbus/address_map.h"
+#include "modbus/socket_system.h"
 #include "cli/commands.h"
 #include "cli/library_messages.h"
 #include "cli/terminal.h"
@@ -36,8 +36,7 @@ bool ParseListen(const std::string& text, modbus::ServerOptions* options) {
   if (colon == std::string::npos) return false;
   const std::string host = text.substr(0, colon);
   const std::string port = text.substr(colon + 1);
-  in_addr ignored{};
-  if (inet_pton(AF_INET, host.c_str(), &ignored) != 1) return false;
+  if (!modbus::IsIpv4Address(host)) return false;
   if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos) return false;
   const int number = std::stoi(port);
   if (number > 65535) return false;

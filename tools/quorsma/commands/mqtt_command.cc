@@ -7,8 +7,6 @@
 //                      answered on set/<operand>/result (set_result.h)
 //   errors             as JSON with "error": refused writes, writes not saved,
 //                      dropped and lost lines, a likely duplicate client id
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <deque>
@@ -21,6 +19,7 @@
 #include "mqtt/change_message.h"
 #include "cli/client_names.h"
 #include "cli/commands.h"
+#include "cli/host.h"
 #include "mqtt/error_report.h"
 #include "cli/library_messages.h"
 #include "mqtt/line_queue.h"
@@ -65,12 +64,6 @@ constexpr int64_t kMaxInFlight = 1000;
 constexpr std::size_t kMaxErrors = 1000;
 constexpr auto kFlushTime = 2s;
 constexpr auto kLongestSleep = 100ms;
-
-std::string HostName() {
-  char name[256] = {};
-  if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "localhost";
-  return name;
-}
 
 bool SplitBroker(const std::string& text, std::string* host, int* port) {
   const std::size_t colon = text.rfind(':');
@@ -379,7 +372,7 @@ int Mqtt(MqttArgs args) {
   if (args.topic_prefix.empty()) args.topic_prefix = "quorsma/" + HostName();
   if (args.topic_prefix.find_first_of("#+") != std::string::npos || args.topic_prefix.back() == '/')
     return BadInput("--topic-prefix '" + args.topic_prefix + "': no '#' or '+', and no '/' at the end");
-  options.client_id = args.client_id.empty() ? "quorsma-" + HostName() + "-" + std::to_string(getpid()) : args.client_id;
+  options.client_id = args.client_id.empty() ? "quorsma-" + HostName() + "-" + std::to_string(CurrentProcessId()) : args.client_id;
   options.username = args.username;
   options.keepalive = args.keepalive;
   options.tls_ca = args.tls_ca;

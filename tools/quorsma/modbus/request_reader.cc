@@ -1,11 +1,8 @@
 #include "request_reader.h"
 
-#include <poll.h>
-#include <sys/socket.h>
-
-#include <cerrno>
 #include <chrono>
-#include <cstring>
+
+#include "socket_system.h"
 
 namespace quorsma::tool::modbus {
 namespace {
@@ -82,8 +79,8 @@ Reception ReceiveRequest(int fd, int idle_timeout_ms, int request_timeout_ms, ui
       function_checked = true;
     }
     if (have >= want) break;
-    const ssize_t n = recv(fd, frame + have, want - have, MSG_DONTWAIT);
-    if (n > 0) {
+    const Received got = ReceiveNow(fd, frame + have, want - have);
+    if (got.outcome == Received::kData) {
       if (have == 0) {
         if (!begin()) {
           result.outcome = Reception::kWithdrawn;
@@ -91,16 +88,16 @@ Reception ReceiveRequest(int fd, int idle_timeout_ms, int request_timeout_ms, ui
         }
         deadline = Clock::now() + std::chrono::milliseconds(request_timeout_ms);
       }
-      have += static_cast<int>(n);
+      have += got.length;
       continue;
     }
-    if (n == 0 || errno == ECONNRESET) {
+    if (got.outcome == Received::kClosed) {
       result.outcome = Reception::kClosed;
       return result;
     }
-    if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+    if (got.outcome == Received::kFailed) {
       result.outcome = Reception::kFailed;
-      result.reason = std::strerror(errno);
+      result.reason = got.reason;
       return result;
     }
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -108,8 +105,7 @@ Reception ReceiveRequest(int fd, int idle_timeout_ms, int request_timeout_ms, ui
       result.outcome = have == 0 ? Reception::kIdle : Reception::kTooSlow;
       return result;
     }
-    pollfd p{fd, POLLIN, 0};
-    poll(&p, 1, static_cast<int>(left));  // readable, closed, interrupted or timed out: the loop tells which
+    WaitReadable(fd, static_cast<int>(left));  // readable, closed, interrupted or timed out: the loop tells which
   }
   if (result.reason.empty()) result.reason = ByteCountFault(frame);
   if (!result.reason.empty()) {

@@ -1,18 +1,9 @@
 #include "server.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cerrno>
-#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -26,6 +17,7 @@
 
 #include "quorsma/client.h"
 #include "request_reader.h"
+#include "socket_system.h"
 
 namespace quorsma::tool::modbus {
 namespace {
@@ -43,12 +35,6 @@ void Say(const char* format, ...) {
   va_end(args);
   std::fputc('\n', stdout);
   std::fflush(stdout);
-}
-
-std::string PeerName(const sockaddr_in& address) {
-  char text[INET_ADDRSTRLEN] = "?";
-  inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
-  return std::string(text) + ":" + std::to_string(ntohs(address.sin_port));
 }
 
 int64_t NowMs() {
@@ -109,9 +95,7 @@ class Server {
 bool SendException(int fd, const uint8_t* request, int code) {
   const uint8_t answer[9] = {request[0], request[1], 0, 0, 0, 3, request[6],
                              static_cast<uint8_t>(request[kHeaderLength] | 0x80), static_cast<uint8_t>(code)};
-  const ssize_t n = send(fd, answer, sizeof answer, MSG_NOSIGNAL);
-  if (n >= 0 && n < static_cast<ssize_t>(sizeof answer)) errno = ETIMEDOUT;  // part went before the send timeout
-  return n == static_cast<ssize_t>(sizeof answer);
+  return SendAll(fd, answer, sizeof answer);
 }
 
 std::string Server::Answer(modbus_t* context, int fd, RequestHandler* handler, modbus_mapping_t* scratch,
@@ -181,7 +165,7 @@ void Server::Serve(Client* client) {
 
 void Server::Close(Client* client) {
   std::lock_guard<std::mutex> hold(clients_lock_);
-  close(client->fd);
+  CloseSocket(client->fd);
   client->fd = -1;
 }
 
@@ -216,13 +200,14 @@ std::string Server::Evict() {
   for (const auto& [since, client] : idle) {
     int expected = Client::kIdle;  // a request may have begun meanwhile
     if (!client->state.compare_exchange_strong(expected, Client::kEvicted)) continue;
-    shutdown(client->fd, SHUT_RDWR);
+    ShutdownSocket(client->fd);
     return client->peer;
   }
   return {};
 }
 
 int Server::Run() {
+  PrepareSockets();
   modbus_t* listener = modbus_new_tcp(options_.host.c_str(), options_.port);
   const int listen_fd = listener == nullptr ? -1 : modbus_tcp_listen(listener, 64);
   const std::string where = options_.host + ":" + std::to_string(options_.port);
@@ -231,42 +216,33 @@ int Server::Run() {
     if (listener != nullptr) modbus_free(listener);
     return 1;
   }
-  sockaddr_in bound{};
-  socklen_t bound_length = sizeof bound;
-  getsockname(listen_fd, reinterpret_cast<sockaddr*>(&bound), &bound_length);
-  Say("listening on %s:%d", options_.host.c_str(), ntohs(bound.sin_port));
+  const int port = BoundPort(listen_fd);
+  Say("listening on %s:%d", options_.host.c_str(), port);
   // Ready for a service manager that waits for it (Type=notify); nothing is
   // sent when the program was started by hand.
-  client::ServiceNotify("READY=1\nSTATUS=listening on " + options_.host + ":" + std::to_string(ntohs(bound.sin_port)));
+  client::ServiceNotify("READY=1\nSTATUS=listening on " + options_.host + ":" + std::to_string(port));
 
-  std::signal(SIGPIPE, SIG_IGN);
   while (!options_.stop_requested()) {
-    pollfd p{listen_fd, POLLIN, 0};
-    const int ready = poll(&p, 1, 200);
+    const bool ready = WaitReadable(listen_fd, 200);
     client::ServiceAlive();
     ReapFinished();
-    if (ready <= 0) continue;
-    sockaddr_in peer{};
-    socklen_t peer_length = sizeof peer;
-    const int fd = accept4(listen_fd, reinterpret_cast<sockaddr*>(&peer), &peer_length, SOCK_CLOEXEC);
+    if (!ready) continue;
+    std::string name;
+    const int fd = AcceptConnection(listen_fd, &name);
     if (fd < 0) continue;
-    const std::string name = PeerName(peer);
     if (Connected() >= static_cast<std::size_t>(options_.max_clients)) {
       const std::string evicted = Evict();
       if (evicted.empty()) {
-        close(fd);
+        CloseSocket(fd);
         Say("%s refused: %d clients are connected (--max-clients)", name.c_str(), options_.max_clients);
         continue;
       }
       Say("%s takes the place of %s, idle while every place was taken", name.c_str(), evicted.c_str());
     }
-    const int on = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     // A client that sends requests but never reads the answers would block
     // its thread in send() for good once the buffers fill: give up after
     // the request timeout instead.
-    const timeval send_timeout{request_timeout_ms_ / 1000, 0};
-    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &send_timeout, sizeof send_timeout);
+    PrepareConnection(fd, request_timeout_ms_);
     auto client = std::make_unique<Client>();
     client->fd = fd;
     client->peer = name;
@@ -276,19 +252,19 @@ int Server::Run() {
     try {
       raw->thread = std::thread([this, raw] { Serve(raw); });
     } catch (const std::system_error& error) {
-      close(fd);
+      CloseSocket(fd);
       Say("%s disconnected: no thread to serve it (%s)", name.c_str(), error.what());
       continue;
     }
     std::lock_guard<std::mutex> hold(clients_lock_);
     clients_.push_back(std::move(client));
   }
-  close(listen_fd);
+  CloseSocket(listen_fd);
   modbus_free(listener);
   {
     std::lock_guard<std::mutex> hold(clients_lock_);
     for (const auto& client : clients_)
-      if (client->fd >= 0) shutdown(client->fd, SHUT_RDWR);
+      if (client->fd >= 0) ShutdownSocket(client->fd);
   }
   for (const auto& client : clients_) client->thread.join();
   clients_.clear();

@@ -9,6 +9,7 @@
 #include <ctime>
 #include <nlohmann/json.hpp>
 
+#include "local_time.h"
 #include "quorsma/client.h"
 
 namespace quorsma::tool::mqtt {
@@ -65,11 +66,10 @@ bool ParseChangeLine(const std::string& line, ChangeLine* out) {
 std::string IsoLocalTime(std::chrono::system_clock::time_point when) {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
   const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count() % 1000;
-  std::tm local{};
-  localtime_r(&seconds, &local);
+  long offset = 0;  // seconds east of UTC
+  const std::tm local = LocalTimeAndOffset(seconds, &offset);
   char stamp[48];
   std::size_t n = std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%S", &local);
-  const long offset = local.tm_gmtoff;  // seconds east of UTC
   const long magnitude = offset < 0 ? -offset : offset;
   std::snprintf(stamp + n, sizeof stamp - n, ".%03d%c%02ld:%02ld", static_cast<int>(millis), offset < 0 ? '-' : '+',
                 magnitude / 3600, magnitude / 60 % 60);

@@ -1,7 +1,5 @@
 #include "write_handler.h"
 
-#include <sys/stat.h>
-
 #include <functional>
 
 #include "error_report.h"
@@ -28,23 +26,11 @@ std::vector<std::string> NewMessages(const std::vector<LibraryMessage>& before) 
 }  // namespace
 
 bool WriteHandler::FileState::operator==(const FileState& o) const {
-  return exists == o.exists && inode == o.inode && size == o.size && modified.tv_sec == o.modified.tv_sec &&
-         modified.tv_nsec == o.modified.tv_nsec;
+  return exists == o.exists && identity == o.identity && size == o.size && modified_ns == o.modified_ns;
 }
 
 WriteHandler::WriteHandler(MH_SHARED_STRUCTURE* image, const Permission& allowed)
     : image_(image), allowed_(allowed) {}
-
-WriteHandler::FileState WriteHandler::StateOf(const std::string& path) {
-  struct stat st {};
-  FileState state;
-  if (stat(path.c_str(), &st) != 0) return state;
-  state.exists = true;
-  state.inode = st.st_ino;
-  state.size = st.st_size;
-  state.modified = st.st_mtim;
-  return state;
-}
 
 std::string WriteHandler::Handle(const std::string& operand, const ReceivedMessage& message) {
   if (message.retained) {

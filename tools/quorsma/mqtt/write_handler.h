@@ -15,9 +15,9 @@
 //    the file changes.
 #pragma once
 
-#include <sys/types.h>
 
 #include <ctime>
+#include <cstdint>
 #include <string>
 #include <unordered_set>
 
@@ -41,11 +41,12 @@ class WriteHandler {
  private:
   struct FileState {
     bool exists = false;
-    ino_t inode = 0;
-    off_t size = 0;
-    timespec modified{};
+    uint64_t identity = 0;  // the file's inode (Linux) or index (Windows)
+    int64_t size = 0;
+    int64_t modified_ns = 0;
     bool operator==(const FileState& o) const;
   };
+  // posix/ and win32/ hold how the system tells it.
   static FileState StateOf(const std::string& path);
   std::string Write(const std::string& operand, const std::string& payload);
 

@@ -26,6 +26,12 @@ std::string ExecutableDir() {
 
 unsigned long CurrentProcessId() { return static_cast<unsigned long>(getpid()); }
 
+std::string HostName() {
+  char name[256] = {};
+  if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "localhost";
+  return name;
+}
+
 std::tm LocalTime(std::time_t seconds) {
   std::tm local{};
   localtime_r(&seconds, &local);

@@ -21,6 +21,13 @@ std::string ExecutableDir() {
 
 unsigned long CurrentProcessId() { return GetCurrentProcessId(); }
 
+std::string HostName() {
+  char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = sizeof name;
+  if (!GetComputerNameA(name, &size) || name[0] == '\0') return "localhost";
+  return std::string(name, size);
+}
+
 std::tm LocalTime(std::time_t seconds) {
   std::tm local{};
   localtime_s(&local, &seconds);

@@ -1,5 +1,5 @@
-// The network servers and bridges are Linux programs: the Windows build of the
-// tool has their subcommands only to say that they are left out.
+// The servers the Windows build of the tool leaves out: it has their
+// subcommands only to say so.
 #include <string>
 
 #include "cli/commands.h"
@@ -16,13 +16,9 @@ void AddLeftOut(CLI::App& app, const std::string& name, const std::string& what,
 
 }  // namespace
 
-void AddModbusCommand(CLI::App& app, int* exit_code) { AddLeftOut(app, "modbus", "Modbus TCP server", exit_code); }
-
 void AddServeCommand(CLI::App& app, int* exit_code) {
   AddLeftOut(app, "serve", "HTTP API and browser device monitor", exit_code);
 }
-
-void AddMqttCommand(CLI::App& app, int* exit_code) { AddLeftOut(app, "mqtt", "MQTT publisher", exit_code); }
 
 void AddOpcuaCommand(CLI::App& app, int* exit_code) { AddLeftOut(app, "opcua", "OPC UA server", exit_code); }
 
