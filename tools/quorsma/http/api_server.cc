@@ -1,9 +1,6 @@
 #include "api_server.h"
 
-#include <arpa/inet.h>
 #include <microhttpd.h>
-#include <netinet/in.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -17,6 +14,7 @@
 #include "event_stream.h"
 #include "request_head.h"
 #include "server_limits.h"
+#include "socket_system.h"
 
 namespace quorsma::tool::http {
 
@@ -349,7 +347,7 @@ ApiServer::ApiServer(MH_SHARED_STRUCTURE* image, ServerConfig config, LogFeed* f
       guard_({kMaxConnectionsPerAddress, kMaxConnections, kRequestDeadline, kAnswerDeadline}) {}
 
 ApiServer::~ApiServer() {
-  if (listen_socket_ >= 0) close(listen_socket_);
+  if (listen_socket_ >= 0) CloseSocket(listen_socket_);
 }
 
 int ApiServer::Bind(const ListenAddress& address, std::string* error) {
@@ -368,10 +366,11 @@ bool ApiServer::Run() {
     std::lock_guard<std::mutex> lock(stop_mutex_);
     if (stopping_) return true;
   }
+  // The best event loop of the system: epoll on Linux, poll on Windows.
   MHD_Daemon* daemon = MHD_start_daemon(
-      MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME, 0, &ServerGlue::Accept, this,
-      &ServerGlue::Handle, this, MHD_OPTION_LISTEN_SOCKET, listen_socket_, MHD_OPTION_THREAD_POOL_SIZE,
-      static_cast<unsigned>(kServerThreads), MHD_OPTION_CONNECTION_LIMIT,
+      MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO | MHD_ALLOW_SUSPEND_RESUME, 0, &ServerGlue::Accept, this,
+      &ServerGlue::Handle, this, MHD_OPTION_LISTEN_SOCKET, static_cast<MHD_socket>(listen_socket_),
+      MHD_OPTION_THREAD_POOL_SIZE, static_cast<unsigned>(kServerThreads), MHD_OPTION_CONNECTION_LIMIT,
       static_cast<unsigned>(kMaxConnections + kConnectionSlack), MHD_OPTION_PER_IP_CONNECTION_LIMIT,
       static_cast<unsigned>(kMaxConnectionsPerAddress + kConnectionSlack), MHD_OPTION_CONNECTION_MEMORY_LIMIT,
       static_cast<size_t>(kConnectionMemoryBytes), MHD_OPTION_CONNECTION_TIMEOUT,

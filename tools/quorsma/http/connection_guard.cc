@@ -1,6 +1,5 @@
 #include "connection_guard.h"
 
-#include <netinet/in.h>
 
 #include <algorithm>
 #include <cstring>
@@ -16,7 +15,7 @@ struct ConnectionGuard::Entry {
 };
 
 ConnectionGuard::ConnectionGuard(Limits limits, std::function<void(int)> close)
-    : limits_(limits), close_(close ? std::move(close) : [](int socket) { shutdown(socket, SHUT_RDWR); }) {}
+    : limits_(limits), close_(close ? std::move(close) : [](int socket) { ShutdownSocket(socket); }) {}
 
 ConnectionGuard::~ConnectionGuard() = default;
 

@@ -14,8 +14,6 @@
 // count and never closed to make room.
 #pragma once
 
-#include <sys/socket.h>
-
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -23,6 +21,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "socket_system.h"
 
 namespace quorsma::tool::http {
 

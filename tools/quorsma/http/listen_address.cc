@@ -1,12 +1,9 @@
 #include "listen_address.h"
 
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <string>
+
+#include "socket_system.h"
 
 namespace quorsma::tool::http {
 namespace {
@@ -95,6 +92,7 @@ bool IsLoopbackHostHeader(std::string_view header) {
 }
 
 int OpenListenSocket(const ListenAddress& address, int* port) {
+  StartSockets();
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
@@ -103,14 +101,11 @@ int OpenListenSocket(const ListenAddress& address, int* port) {
   if (getaddrinfo(address.host.c_str(), std::to_string(address.port).c_str(), &hints, &found) != 0) return -1;
   int sock = -1;
   for (const addrinfo* at = found; at != nullptr && sock < 0; at = at->ai_next) {
-    sock = socket(at->ai_family, at->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, at->ai_protocol);
+    sock = OpenStreamSocket(at->ai_family, at->ai_socktype, at->ai_protocol);
     if (sock < 0) continue;
-    // A quick restart may bind while connections of the previous server
-    // linger; sharing the port (SO_REUSEPORT) is never allowed.
-    const int yes = 1;
-    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    AllowQuickRebind(sock);
     if (bind(sock, at->ai_addr, at->ai_addrlen) != 0 || listen(sock, SOMAXCONN) != 0) {
-      close(sock);
+      CloseSocket(sock);
       sock = -1;
     }
   }

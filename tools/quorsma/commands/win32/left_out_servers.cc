@@ -16,10 +16,6 @@ void AddLeftOut(CLI::App& app, const std::string& name, const std::string& what,
 
 }  // namespace
 
-void AddServeCommand(CLI::App& app, int* exit_code) {
-  AddLeftOut(app, "serve", "HTTP API and browser device monitor", exit_code);
-}
-
 void AddOpcuaCommand(CLI::App& app, int* exit_code) { AddLeftOut(app, "opcua", "OPC UA server", exit_code); }
 
 void AddIoCommand(CLI::App& app, int* exit_code) {
