@@ -425,7 +425,7 @@ int Mqtt(MqttArgs args) {
 
 void AddMqttCommand(CLI::App& app, int* exit_code) {
   auto args = std::make_shared<MqttArgs>();
-  CLI::App* cmd = app.add_subcommand("mqtt", "Publish value-change lines and device values to an MQTT broker (Linux)");
+  CLI::App* cmd = app.add_subcommand("mqtt", "Publish value-change lines and device values to an MQTT broker");
   cmd->add_option("--broker", args->broker, "HOST:PORT of the broker (default 127.0.0.1:1883)");
   cmd->add_option("--client-id", args->client_id, "MQTT client id (default quorsma-<host>-<pid>)");
   cmd->add_option("--topic-prefix", args->topic_prefix, "Prefix of every topic (default quorsma/<host name>)");
