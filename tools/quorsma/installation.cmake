@@ -72,18 +72,27 @@ function(quorsma_add_installation dir eqp_name)
 endfunction()
 
 # Makes COMMENT.WCD of the installation in `dir` by importing the example
-# comments with the built `tool` on a section of its own.
-function(quorsma_add_comment_file tool dir)
+# comments with the built `tool` on a section of its own (under the
+# emulator when cross-compiling), in the target <tool>_comment_file; `all`
+# is ALL to make it with every build, or empty.
+function(quorsma_add_comment_file tool dir all)
   string(MD5 hash "${dir}")
   string(SUBSTRING ${hash} 0 12 hash)
   set(output ${dir}/installation/plc/Resource/Others/COMMENT.WCD)
+  set(comments ${QUORSMA_EXAMPLES_DIR}/installation/comments.txt)
+  if(CMAKE_CROSSCOMPILING_EMULATOR)
+    # As the Windows program sees it under wine (drive Z:); a path that
+    # begins with '/' would read as an option.
+    string(REPLACE "/" "\\" comments "Z:${comments}")
+  endif()
   add_custom_command(
     OUTPUT ${output}
-    COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:${tool}> -DSECTION=qsma_build_${hash}
-            -DCOMMENTS=${QUORSMA_EXAMPLES_DIR}/installation/comments.txt -DOUTPUT=${output}
+    COMMAND ${CMAKE_COMMAND} "-DTOOL=${CMAKE_CROSSCOMPILING_EMULATOR};$<TARGET_FILE:${tool}>" -DSECTION=qsma_build_${hash}
+            -DCOMMENTS=${comments} -DOUTPUT=${output}
             -P ${PROJECT_SOURCE_DIR}/tools/quorsma/make_comment_file.cmake
     DEPENDS ${tool} ${QUORSMA_EXAMPLES_DIR}/installation/comments.txt
             ${PROJECT_SOURCE_DIR}/tools/quorsma/make_comment_file.cmake
-    COMMENT "Making the example comment file with the built tool")
-  add_custom_target(${tool}_comment_file ALL DEPENDS ${output})
+    COMMENT "Making the example comment file with the built tool"
+    VERBATIM)
+  add_custom_target(${tool}_comment_file ${all} DEPENDS ${output})
 endfunction()
