@@ -7,11 +7,12 @@
 ; PATH, the uninstaller registered for the user.  The configuration is written
 ; here, naming the data directories of the installation, so no build path and
 ; no fixed drive is anywhere in it.
-Unicode true
+; The installer itself is a 64-bit program (Debian's nsis has the amd64
+; stubs), like everything it installs.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 !include LogicLib.nsh
 !include WinMessages.nsh
-!include x64.nsh
 !include StrFunc.nsh
 ${StrStr}
 ${UnStrRep}
@@ -30,17 +31,11 @@ Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
 
-Function .onInit
-  ${IfNot} ${RunningX64}
-    MessageBox MB_ICONSTOP "This QuorSMA is for 64-bit Windows." /SD IDOK
-    Abort
-  ${EndIf}
-FunctionEnd
-
 Section "QuorSMA"
   SetOutPath "$INSTDIR"
   File /r "${STAGE}\*.*"
   ; The configuration, naming this installation's data directories.
+  CreateDirectory "$INSTDIR\_Configuration"
   WriteINIStr "$INSTDIR\_Configuration\_Configuration.ini" "LAST_LIST_SETTING" "EQP_NAME" "QuorSMA"
   WriteINIStr "$INSTDIR\_Configuration\_Configuration.ini" "LAST_LIST_SETTING" "PROGRAM_VER" "${VERSION}"
   WriteINIStr "$INSTDIR\_Configuration\_Configuration.ini" "LAST_LIST_SETTING" "RECIPE_CUR_NAME" "DEMO"
