@@ -49,7 +49,7 @@ install_packages() {  # install_packages PACKAGE...: installs those not installe
 install_toolchains() {
   install_packages cmake ninja-build g++ googletest binutils \
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
-    wine wine64
+    wine wine64 nsis mbpoll mosquitto mosquitto-clients curl python3
 }
 step "install toolchains and wine" install_toolchains
 [ "$failed" -eq 0 ] || finish
@@ -199,6 +199,115 @@ tool_smoke() {  # tool_smoke BUILD: the runner, the demo and a snapshot on the b
   echo "$out" | tr -d '\r' | tail -1
   echo "$out" | grep -q "^6 values restored" || { echo "$out"; return 1; }
 }
+# ---- The servers under wine, answering Linux clients on loopback ----
+free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
+server_pid=""
+start_server() {  # start_server DIR LOG PROGRAM ARGS...: a program run in DIR under wine, in the background
+  local dir=$1 log=$2; shift 2
+  pushd "$dir" >/dev/null || return 1
+  timeout --kill-after=10 120 "$wine_loader" "$@" </dev/null >"$log" 2>&1 &
+  server_pid=$!
+  popd >/dev/null
+}
+stop_server() {  # stop_server LOG [LAST]: Ctrl-C (wine turns SIGINT into it); the server must end saying LAST
+  local last=${2:-stopped}
+  kill -INT "$server_pid" 2>/dev/null
+  local i
+  for i in $(seq 1 100); do kill -0 "$server_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$server_pid" 2>/dev/null && { kill -KILL "$server_pid"; echo "the server did not stop on Ctrl-C"; return 1; }
+  wait "$server_pid" 2>/dev/null
+  tr -d '\r' <"$1" | grep -q "$last" || { echo "no '$last' line:"; cat "$1"; return 1; }
+}
+wait_for_line() {  # wait_for_line LOG TEXT: up to 60 s for the server's first lines
+  local i
+  for i in $(seq 1 600); do grep -q "$2" "$1" 2>/dev/null && return 0; sleep 0.1; done
+  echo "the server never said '$2':"; cat "$1"; return 1
+}
+modbus_under_wine() {  # modbus_under_wine BUILD: quorsma modbus answers mbpoll, writes only where allowed
+  local dir=$1/tools/quorsma port log out rc=0
+  port=$(free_port); log="$WINEPREFIX.modbus.log"
+  QUORSMA_SECTION=qsma_wine_modbus_$$ start_server "$dir" "$log" ./quorsma.exe modbus \
+     --listen "127.0.0.1:$port" --allow-write D100..D109
+  wait_for_line "$log" "listening on" || { stop_server "$log"; return 1; }
+  out=$(timeout 20 mbpoll -m tcp -p "$port" -a 1 -t 4 -0 -r 100 -1 127.0.0.1 4321 2>&1) || { echo "$out"; rc=1; }
+  out=$(timeout 20 mbpoll -m tcp -p "$port" -a 1 -t 4 -0 -r 100 -c 2 -1 127.0.0.1 2>&1)
+  echo "$out" | grep -Eq '^\[100\]:[[:space:]]+4321' || { echo "D100 did not read back 4321:"; echo "$out"; rc=1; }
+  # D200 is outside --allow-write: the write is refused with an exception.
+  out=$(timeout 20 mbpoll -m tcp -p "$port" -a 1 -t 4 -0 -r 200 -1 127.0.0.1 7 2>&1) && { echo "$out"; rc=1; }
+  stop_server "$log" || rc=1
+  [ $rc -eq 0 ] && echo "mbpoll wrote and read D100 and was refused D200"
+  return $rc
+}
+serve_under_wine() {  # serve_under_wine BUILD: quorsma serve answers curl; writes refused unless allowed
+  local dir=$1/tools/quorsma port log out rc=0
+  port=$(free_port); log="$WINEPREFIX.serve.log"
+  QUORSMA_SECTION=qsma_wine_serve_$$ start_server "$dir" "$log" ./quorsma.exe serve \
+     --listen "127.0.0.1:$port"
+  wait_for_line "$log" "serving section" || { stop_server "$log"; return 1; }
+  out=$(curl -s -m 10 "http://127.0.0.1:$port/api/devices?operands=D0..D1")
+  echo "$out" | grep -q '"operand":"D1"' || { echo "GET /api/devices: $out"; rc=1; }
+  out=$(curl -s -m 10 -o /dev/null -w '%{http_code}' -X POST -H 'Content-Type: application/json' \
+        -d '[{"operand":"D0","value":5}]' "http://127.0.0.1:$port/api/devices")
+  [ "$out" = 403 ] || { echo "POST without --allow-write answered $out, not 403"; rc=1; }
+  out=$(curl -s -m 10 -o /dev/null -w '%{http_code}' "http://127.0.0.1:$port/")
+  [ "$out" = 200 ] || { echo "GET / answered $out"; rc=1; }
+  stop_server "$log" || rc=1
+  [ $rc -eq 0 ] && echo "curl read devices and the page; a write was refused (403)"
+  return $rc
+}
+mqtt_under_wine() {  # mqtt_under_wine BUILD: quorsma mqtt publishes to a Linux mosquitto
+  local dir=$1/tools/quorsma port log conf sub broker out rc=0
+  port=$(free_port); log="$WINEPREFIX.mqtt.log"; conf="$WINEPREFIX.mosquitto.conf"; sub="$WINEPREFIX.mqtt-sub.log"
+  printf 'listener %s 127.0.0.1\nallow_anonymous true\n' "$port" >"$conf"
+  timeout 120 mosquitto -c "$conf" >"$WINEPREFIX.mosquitto.log" 2>&1 &
+  broker=$!
+  sleep 0.5
+  timeout 60 mosquitto_sub -h 127.0.0.1 -p "$port" -t 'wine/#' -v -C 3 >"$sub" 2>&1 &
+  local subscriber=$!
+  sleep 0.5
+  QUORSMA_SECTION=qsma_wine_mqtt_$$ start_server "$dir" "$log" ./quorsma.exe mqtt \
+     --broker "127.0.0.1:$port" --topic-prefix wine/q --watch D0..D1
+  wait_for_line "$log" "connected to the broker" || rc=1
+  local i
+  for i in $(seq 1 200); do kill -0 "$subscriber" 2>/dev/null || break; sleep 0.1; done
+  stop_server "$log" "left unpublished" || rc=1
+  kill "$subscriber" "$broker" 2>/dev/null; wait "$subscriber" "$broker" 2>/dev/null
+  for out in 'wine/q/status online' 'wine/q/devices/D0 0' 'wine/q/devices/D1 0'; do
+    grep -qx "$out" "$sub" || { echo "not received: $out"; cat "$sub"; rc=1; }
+  done
+  [ $rc -eq 0 ] && echo "mosquitto received the status and both devices"
+  return $rc
+}
+
+# ---- The installer, run silently, and the installed tool ----
+installer_under_wine() {  # installer_under_wine BUILD: install, use from PATH, uninstall leaving nothing
+  local build=$1 setup target out rc=0
+  cmake --build "$build" --target quorsma_windows_package >"$WINEPREFIX.package.log" 2>&1 \
+    || { tail -20 "$WINEPREFIX.package.log"; return 1; }
+  setup=$(ls "$build"/package/QuorSMA-*-setup.exe 2>/dev/null | head -1)
+  [ -n "$setup" ] || { echo "no installer was made"; return 1; }
+  ls "$build"/package/QuorSMA-*.zip >/dev/null || { echo "no zip was made"; return 1; }
+  target="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Local/Programs/QuorSMA"
+  run_wine 300 "$setup" /S </dev/null >/dev/null 2>&1; wineserver -w
+  [ -f "$target/quorsma.exe" ] || { echo "nothing installed at $target"; return 1; }
+  if grep -rlq -e "$root" -e "Z:" "$target/_Configuration"; then echo "a build path in the configuration"; rc=1; fi
+  # The installed tool, found through the user's PATH from another directory,
+  # reads the installed configuration and the installed comment file.
+  out=$(cd /tmp && QUORSMA_SECTION=qsma_wine_installed_$$ run_wine 120 cmd /c "quorsma dump X0..X2 --comments" \
+        </dev/null 2>&1 | tr -d '\r')
+  echo "$out" | grep -q "^X2	0	Reset" || { echo "the installed tool: $out"; rc=1; }
+  out=$(cd /tmp && QUORSMA_SECTION=qsma_wine_installed_$$ run_wine 120 cmd /c "quorsma info" </dev/null 2>&1 | tr -d '\r')
+  echo "$out" | grep -q "^MEM_PARA_PATH *C:.*Programs.QuorSMA.installation.param$" || { echo "$out"; rc=1; }
+  run_wine 120 "$target/uninstall.exe" /S </dev/null >/dev/null 2>&1; wineserver -w
+  [ -e "$target" ] && { echo "left after uninstalling:"; find "$target" | head; rc=1; }
+  out=$(run_wine 60 reg query 'HKCU\Environment' /v Path 2>/dev/null | tr -d '\r')
+  echo "$out" | grep -q "QuorSMA" && { echo "still in PATH: $out"; rc=1; }
+  run_wine 60 reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\QuorSMA' >/dev/null 2>&1 \
+    && { echo "the uninstall entry is left"; rc=1; }
+  [ $rc -eq 0 ] && echo "installed ($(basename "$setup")), used from PATH, uninstalled leaving nothing"
+  return $rc
+}
+
 wine_suites() {  # wine_suites ARCH: every suite of one build under its wine
   local arch=$1 build=build/$1 before=$failed
   use_wine "$arch"
@@ -210,6 +319,12 @@ wine_suites() {  # wine_suites ARCH: every suite of one build under its wine
   step "$arch client library tests under wine" client_tests "$build"
   step "$arch private-profile differential (Linux vs Windows)" profile_differential "$build"
   step "$arch quorsma tool under wine (run, demo, dump and restore)" tool_smoke "$build"
+  step "$arch quorsma modbus under wine answering mbpoll" modbus_under_wine "$build"
+  step "$arch quorsma serve under wine answering curl" serve_under_wine "$build"
+  step "$arch quorsma mqtt under wine publishing to mosquitto" mqtt_under_wine "$build"
+  if [ "$arch" = win64 ]; then
+    step "$arch installer under wine (silent install, the installed tool, uninstall)" installer_under_wine "$build"
+  fi
   wineserver -k >/dev/null 2>&1 || true  # nothing of ours stays behind in wine
 }
 
