@@ -22,6 +22,7 @@ void InstallStopHandler() {
 #if defined(SIGHUP)
   std::signal(SIGHUP, OnStopSignal);  // the terminal closed: end as cleanly as on Ctrl-C
 #endif
+  InstallConsoleStopHandler();
 }
 
 bool StopRequested() { return g_stop != 0; }

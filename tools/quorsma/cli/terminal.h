@@ -14,6 +14,10 @@ namespace quorsma::tool {
 // flag that StopRequested reads; the loops of the tool end cleanly at their
 // next check.  A second Ctrl-C ends the process at once.
 void InstallStopHandler();
+// The system's own stop requests beyond the signals: on Windows the console's
+// Ctrl-Break, its closing, the user's logoff and the shutdown (posix/ and
+// win32/ terminal.cc).
+void InstallConsoleStopHandler();
 bool StopRequested();
 // For tests: sets or clears the flag as the handler would.
 void RequestStop(bool stop);

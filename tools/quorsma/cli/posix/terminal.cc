@@ -8,6 +8,8 @@ namespace quorsma::tool {
 
 bool StdoutIsTerminal() { return isatty(STDOUT_FILENO) != 0; }
 
-void EnableEscapeSequences() {}  // a terminal here always interprets them
+void EnableEscapeSequences() {}
+
+void InstallConsoleStopHandler() {}  // the signals are all there is  // a terminal here always interprets them
 
 }  // namespace quorsma::tool
