@@ -208,12 +208,11 @@ std::string Server::Evict() {
 
 int Server::Run() {
   PrepareSockets();
-  modbus_t* listener = modbus_new_tcp(options_.host.c_str(), options_.port);
-  const int listen_fd = listener == nullptr ? -1 : modbus_tcp_listen(listener, 64);
+  std::string listen_error;
+  const int listen_fd = ListenTcp(options_.host, options_.port, 64, &listen_error);
   const std::string where = options_.host + ":" + std::to_string(options_.port);
   if (listen_fd < 0) {
-    std::fprintf(stderr, "quorsma: error: cannot listen on %s: %s\n", where.c_str(), modbus_strerror(errno));
-    if (listener != nullptr) modbus_free(listener);
+    std::fprintf(stderr, "quorsma: error: cannot listen on %s: %s\n", where.c_str(), listen_error.c_str());
     return 1;
   }
   const int port = BoundPort(listen_fd);
@@ -260,7 +259,6 @@ int Server::Run() {
     clients_.push_back(std::move(client));
   }
   CloseSocket(listen_fd);
-  modbus_free(listener);
   {
     std::lock_guard<std::mutex> hold(clients_lock_);
     for (const auto& client : clients_)

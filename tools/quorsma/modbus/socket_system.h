@@ -12,6 +12,12 @@ namespace quorsma::tool::modbus {
 // from ending the process (SIGPIPE on Linux).
 void PrepareSockets();
 
+// A listening TCP socket on the IPv4 address `host` and `port` (not
+// inherited by child processes), or -1 and `error` says why.  A quick
+// restart may bind while connections of the previous server linger; no
+// other socket may share the port.
+int ListenTcp(const std::string& host, int port, int backlog, std::string* error);
+
 // Waits up to `timeout_ms` for `fd` to be readable (data, end or error):
 // true when it is.
 bool WaitReadable(int fd, int timeout_ms);

@@ -16,6 +16,29 @@ namespace quorsma::tool::modbus {
 
 void PrepareSockets() { std::signal(SIGPIPE, SIG_IGN); }
 
+int ListenTcp(const std::string& host, int port, int backlog, std::string* error) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  if (inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1) {
+    *error = "not an IPv4 address";
+    return -1;
+  }
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
+  if (fd < 0) {
+    *error = std::strerror(errno);
+    return -1;
+  }
+  const int yes = 1;
+  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);  // never SO_REUSEPORT
+  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, backlog) != 0) {
+    *error = std::strerror(errno);
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 bool WaitReadable(int fd, int timeout_ms) {
   pollfd p{fd, POLLIN, 0};
   return poll(&p, 1, timeout_ms) > 0;

@@ -11,7 +11,15 @@
 namespace quorsma::tool::modbus {
 namespace {
 
+// The errors a listener meets most are named as on Linux; the others as
+// the system words them.
 std::string SocketErrorText(int code) {
+  switch (code) {
+    case WSAEADDRINUSE: return "Address already in use";
+    case WSAEADDRNOTAVAIL: return "Cannot assign requested address";
+    case WSAEACCES: return "Permission denied";
+    default: break;
+  }
   char* text = nullptr;
   const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                      FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -30,6 +38,33 @@ SOCKET Handle(int fd) { return static_cast<SOCKET>(fd); }
 void PrepareSockets() {
   WSADATA data;
   WSAStartup(MAKEWORD(2, 2), &data);
+}
+
+// Windows binds again while connections linger without asking; its
+// SO_REUSEADDR (which libmodbus's own listen sets) would let another socket
+// share the port, so the port is claimed exclusively instead.
+int ListenTcp(const std::string& host, int port, int backlog, std::string* error) {
+  PrepareSockets();
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<u_short>(port));
+  if (inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1) {
+    *error = "not an IPv4 address";
+    return -1;
+  }
+  const SOCKET s = WSASocketW(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+  if (s == INVALID_SOCKET) {
+    *error = SocketErrorText(WSAGetLastError());
+    return -1;
+  }
+  const BOOL yes = TRUE;
+  setsockopt(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&yes), sizeof yes);
+  if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(s, backlog) != 0) {
+    *error = SocketErrorText(WSAGetLastError());
+    closesocket(s);
+    return -1;
+  }
+  return static_cast<int>(s);
 }
 
 bool WaitReadable(int fd, int timeout_ms) {
