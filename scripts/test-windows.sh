@@ -49,7 +49,7 @@ install_packages() {  # install_packages PACKAGE...: installs those not installe
 install_toolchains() {
   install_packages cmake ninja-build g++ googletest binutils \
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
-    wine wine64 nsis mbpoll mosquitto mosquitto-clients curl python3
+    wine wine64 nsis mbpoll mosquitto mosquitto-clients curl python3 unzip
 }
 step "install toolchains and wine" install_toolchains
 [ "$failed" -eq 0 ] || finish
@@ -287,6 +287,15 @@ installer_under_wine() {  # installer_under_wine BUILD: install, use from PATH, 
   setup=$(ls "$build"/package/QuorSMA-*-setup.exe 2>/dev/null | head -1)
   [ -n "$setup" ] || { echo "no installer was made"; return 1; }
   ls "$build"/package/QuorSMA-*.zip >/dev/null || { echo "no zip was made"; return 1; }
+  # The zip, unpacked anywhere: configure.cmd writes its configuration.
+  local unpacked="$WINEPREFIX/drive_c/quorsma_zip"
+  rm -rf "$unpacked"; mkdir -p "$unpacked"
+  (cd "$unpacked" && unzip -q "$(ls "$root/$build"/package/QuorSMA-*.zip | head -1)") || { echo "cannot unzip"; return 1; }
+  run_wine 60 cmd /c 'C:\quorsma_zip\configure.cmd' </dev/null >/dev/null 2>&1
+  out=$(cd /tmp && QUORSMA_SECTION=qsma_wine_zip_$$ run_wine 120 'C:\quorsma_zip\quorsma.exe' dump X2 --comments \
+        </dev/null 2>&1 | tr -d '\r')
+  echo "$out" | grep -q "^X2	0	Reset" || { echo "the unpacked zip after configure.cmd: $out"; rc=1; }
+  rm -rf "$unpacked"
   target="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Local/Programs/QuorSMA"
   run_wine 300 "$setup" /S </dev/null >/dev/null 2>&1; wineserver -w
   [ -f "$target/quorsma.exe" ] || { echo "nothing installed at $target"; return 1; }
