@@ -307,7 +307,8 @@ class Bridge {
       std::fprintf(stderr, "quorsma: %s published but not confirmed by the broker before the end: they may be lost\n",
                    Plural(handed - confirmed, "line").c_str());
     if (!errors_.empty() || errors_dropped_ > 0)
-      std::fprintf(stderr, "quorsma: %zu error message%s could not be published\n", errors_.size() + errors_dropped_,
+      std::fprintf(stderr, "quorsma: %llu error message%s could not be published\n",
+                   static_cast<unsigned long long>(errors_.size() + errors_dropped_),
                    errors_.size() + errors_dropped_ == 1 ? "" : "s");
   }
 

@@ -1,6 +1,6 @@
 #include <unistd.h>
 
-#include "socket_system.h"
+#include "../socket_system.h"
 
 namespace quorsma::tool::http {
 

@@ -1,4 +1,4 @@
-#include "socket_system.h"
+#include "../socket_system.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

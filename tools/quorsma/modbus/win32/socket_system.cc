@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <string>
 
-#include "socket_system.h"
+#include "../socket_system.h"
 
 namespace quorsma::tool::modbus {
 namespace {

@@ -1,6 +1,6 @@
 #include <sys/stat.h>
 
-#include "write_handler.h"
+#include "../write_handler.h"
 
 namespace quorsma::tool::mqtt {
 

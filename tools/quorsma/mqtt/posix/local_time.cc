@@ -1,4 +1,4 @@
-#include "local_time.h"
+#include "../local_time.h"
 
 namespace quorsma::tool::mqtt {
 

@@ -1,6 +1,6 @@
 #include <time.h>
 
-#include "local_time.h"
+#include "../local_time.h"
 
 namespace quorsma::tool::mqtt {
 
