@@ -15,9 +15,8 @@
 //    the file changes.
 #pragma once
 
-
-#include <ctime>
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <unordered_set>
 
