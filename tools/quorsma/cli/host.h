@@ -42,7 +42,11 @@ inline std::string ConfigurationFile(bool* from_environment = nullptr) {
   const bool set = path != nullptr && *path != '\0';
   if (from_environment != nullptr) *from_environment = set;
   if (set) return std::string(path);
+#if defined(_WIN32)
+  const std::string beside = ExecutableDir() + "\\_Configuration\\_Configuration.ini";
+#else
   const std::string beside = ExecutableDir() + "/_Configuration/_Configuration.ini";
+#endif
 #if !defined(_WIN32)
   constexpr char kSystemFile[] = "/etc/quorsma/_Configuration.ini";
   std::error_code error;

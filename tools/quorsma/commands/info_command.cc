@@ -126,6 +126,16 @@ std::string Text(const char (&field)[N]) {
   return std::string(field, n);
 }
 
+// Where the library looks for its configuration after the two places of
+// every system: Linux also has the system's own.
+#if defined(_WIN32)
+constexpr char kSystemConfigPlace[] = "";
+#else
+constexpr char kSystemConfigPlace[] = "/etc/quorsma";
+#endif
+const std::string kConfigFromEnv = *kSystemConfigPlace ? std::string(", then ") + kSystemConfigPlace : "";
+const std::string kConfigPlaces = *kSystemConfigPlace ? std::string(", ") + kSystemConfigPlace : "";
+
 std::vector<InfoField> Collect(const MH_SHARED_STRUCTURE* image) {
   char address[32];
   std::snprintf(address, sizeof address, "%p", static_cast<const void*>(image));
@@ -135,8 +145,9 @@ std::vector<InfoField> Collect(const MH_SHARED_STRUCTURE* image) {
       {"section", "section", SectionName(), false, " (" + std::to_string(QSMA_SECTION_SIZE) + " bytes)"},
       {"size", "bytes", std::to_string(QSMA_SECTION_SIZE), true},
       {"address", "address", address},
-      {"configuration file", "configuration_file", config_file, false, from_env ? " (QUORSMA_CONFIG; else beside the tool, then /etc/quorsma)"
-                   : " (first of QUORSMA_CONFIG, beside the tool, /etc/quorsma)"},
+      {"configuration file", "configuration_file", config_file, false,
+       from_env ? " (QUORSMA_CONFIG; else beside the tool" + kConfigFromEnv + ")"
+                : " (first of QUORSMA_CONFIG, beside the tool" + kConfigPlaces + ")"},
       {"module directory", "module_directory", Text(image->ModuleDir)},
       {"EQP_NAME", "EQP_NAME", Text(image->EqpName)},
       {"PROGRAM_VER", "PROGRAM_VER", Text(image->ProgramVer)},
