@@ -76,6 +76,13 @@ class MqttCommandTest : public ::testing::Test {
     };
   }
 
+  static std::vector<Message> Only(const std::vector<Message>& all, const std::string& topic) {
+    std::vector<Message> kept;
+    for (const Message& m : all)
+      if (m.topic == topic) kept.push_back(m);
+    return kept;
+  }
+
   // The new values of the change messages, in arrival order.
   static std::vector<int> NewValues(const std::vector<Message>& changes) {
     std::vector<int> values;
