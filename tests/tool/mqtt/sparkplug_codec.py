@@ -55,10 +55,10 @@ def decode(pb2, stream):
 
 def encode(pb2, stream):
     for line in stream:
-        spec = json.loads(line)
+        command = json.loads(line)
         payload = pb2.Payload()
         payload.seq = 0
-        for item in spec["metrics"]:
+        for item in command["metrics"]:
             m = payload.metrics.add()
             if "name" in item:
                 m.name = item["name"]
