@@ -35,6 +35,7 @@
 #include "guarded_image.h"
 #include "device/general_path.h"
 #include "device/operand.h"
+#include "device/plain_device.h"
 #include "device/read.h"
 #include "device/write.h"
 #include "support/test_env.h"
@@ -239,6 +240,7 @@ void RunOne(State& state, uint8_t operation, int32_t a, int32_t b, const char* o
       const int32_t fast = dev::GetSma(c, operand);
       const int32_t general = dev::GetSmaGeneral(c, operand);
       if (fast != general) Fail("GetSma's short form disagrees with its general parser", operand);
+      if (dev::ReadDevice(c, operand) != general) Fail("the ladder's read disagrees with the general parser", operand);
       break;
     }
     case 1: dev::GetIndex(c, operand); break;
