@@ -13,17 +13,9 @@
 #include <cstdint>
 
 #include "core/context.h"
+#include "ladder/contacts.h"  // LD, LDI, AND, ANI, OR, ORI, INV
 
 namespace quorsma::ladder {
-
-// ---- Basic contacts ----
-void LD(const Context& c, const char* operand);
-void LDI(const Context& c, const char* operand);
-void AND(const Context& c, const char* operand);
-void ANI(const Context& c, const char* operand);
-void OR(const Context& c, const char* operand);
-void ORI(const Context& c, const char* operand);
-void INV(const Context& c);
 
 // ---- Blocks and branches ----
 inline constexpr int32_t kBranchCells = 8;  // rows and columns of BranchStack
