@@ -103,6 +103,9 @@ std::string Server::Answer(modbus_t* context, int fd, RequestHandler* handler, m
   const int function = request[kHeaderLength];
   RequestSummary summary{function, 0, 0, 0};
   bool sent = false;
+  // libmodbus on Windows leaves errno as it was when a send fails: start from
+  // no error, so that the reason given is never an older one.
+  errno = 0;
   if (options_.unit_id >= 0 && request[6] != options_.unit_id) {
     summary.exception = MODBUS_EXCEPTION_GATEWAY_TARGET;
   } else if (!IsServedFunction(function)) {
@@ -115,7 +118,9 @@ std::string Server::Answer(modbus_t* context, int fd, RequestHandler* handler, m
   if (options_.verbose)
     Say("%s unit %d fc %d address %d count %d: %s", peer.c_str(), request[6], summary.function, summary.address,
         summary.count, summary.exception == 0 ? "ok" : ExceptionName(summary.exception).c_str());
-  if (!sent) return std::string("cannot send the answer: ") + modbus_strerror(send_error);
+  if (!sent)
+    return std::string("cannot send the answer: ") +
+           (send_error != 0 ? modbus_strerror(send_error) : "the connection failed");
   return {};
 }
 
