@@ -5,6 +5,7 @@
 # installation) -DIMPORT_LIBS (a ;-list) -DMAKENSIS (may be empty).
 #
 #   quorsma.exe, QuorSMA.dll, quorsma-client.dll
+#   libmodbus.dll, libmicrohttpd.dll (LGPL: replaceable, so not built in)
 #   include/quorsma/            quorsma.h, client.h, client.hpp
 #   lib/                        the import libraries
 #   examples/                   the example programs, the C client
@@ -17,7 +18,8 @@
 file(REMOVE_RECURSE ${STAGE})
 file(MAKE_DIRECTORY ${STAGE}/include/quorsma ${STAGE}/lib ${STAGE}/examples/c_client ${STAGE}/licences
      ${STAGE}/installation/plc/Resource/Others ${STAGE}/installation/setting ${STAGE}/installation/log)
-file(COPY ${TOOL_DIR}/quorsma.exe ${TOOL_DIR}/QuorSMA.dll ${TOOL_DIR}/quorsma-client.dll DESTINATION ${STAGE})
+file(COPY ${TOOL_DIR}/quorsma.exe ${TOOL_DIR}/QuorSMA.dll ${TOOL_DIR}/quorsma-client.dll ${TOOL_DIR}/libmodbus.dll
+     ${TOOL_DIR}/libmicrohttpd.dll DESTINATION ${STAGE})
 file(COPY ${IMPORT_LIBS} DESTINATION ${STAGE}/lib)
 file(COPY ${SOURCE}/include/quorsma/quorsma.h ${SOURCE}/include/quorsma/client.h ${SOURCE}/include/quorsma/client.hpp
      DESTINATION ${STAGE}/include/quorsma)
