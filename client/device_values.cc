@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "device_kinds.h"
 #include "text_encoding.h"
 
 namespace qsc {
@@ -10,21 +11,9 @@ namespace {
 
 // The cells of a device's area and their count; null for K and unknown names.
 const int32_t* Area(const MH_SHARED_STRUCTURE* image, std::string_view device, int32_t* count) {
-  *count = AreaCount(device);
-  if (device == "X") return image->X;
-  if (device == "Y") return image->Y;
-  if (device == "M") return image->M;
-  if (device == "L") return image->L;
-  if (device == "B") return image->B;
-  if (device == "S") return image->S;
-  if (device == "SM") return image->SM;
-  if (device == "D") return image->D;
-  if (device == "W") return image->W;
-  if (device == "R") return image->R;
-  if (device == "Z") return image->Z;
-  if (device == "T") return image->Tcur;
-  *count = 0;
-  return nullptr;
+  const int32_t* cells = KindCells(const_cast<MH_SHARED_STRUCTURE*>(image), FindKind(device));
+  *count = cells != nullptr ? AreaCount(device) : 0;
+  return cells;
 }
 
 bool TimerContact(const MH_SHARED_STRUCTURE* image, int64_t t) {

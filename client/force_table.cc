@@ -54,18 +54,9 @@ bool IsForceable(const std::string& device) {
 }
 
 int32_t* ForceCell(MH_SHARED_STRUCTURE* image, const std::string& device, int32_t number) {
-  if (number < 0 || number >= AreaCount(device)) return nullptr;
-  if (device == "X") return &image->X[number];
-  if (device == "Y") return &image->Y[number];
-  if (device == "M") return &image->M[number];
-  if (device == "L") return &image->L[number];
-  if (device == "B") return &image->B[number];
-  if (device == "S") return &image->S[number];
-  if (device == "D") return &image->D[number];
-  if (device == "W") return &image->W[number];
-  if (device == "R") return &image->R[number];
-  if (device == "Z") return &image->Z[number];
-  return nullptr;
+  if (number < 0 || number >= AreaCount(device) || !IsForceable(device)) return nullptr;
+  int32_t* cells = KindCells(image, FindKind(device));
+  return cells != nullptr ? &cells[number] : nullptr;
 }
 
 uint64_t ForceTable::Key(const std::string& device, int32_t number) {

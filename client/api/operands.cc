@@ -29,6 +29,14 @@ QSC_EXPORT const qsc_device_kind* QSC_CALL qsc_device_kind_find(const char* name
   return FindKind(In(name, length));
 }
 
+QSC_EXPORT const int32_t* QSC_CALL qsc_device_cells(const MH_SHARED_STRUCTURE* image, const qsc_device_kind* kind) {
+  return KindCells(const_cast<MH_SHARED_STRUCTURE*>(image), kind);
+}
+
+QSC_EXPORT const char* QSC_CALL qsc_device_comments(const MH_SHARED_STRUCTURE* image, const qsc_device_kind* kind) {
+  return KindComments(const_cast<MH_SHARED_STRUCTURE*>(image), kind);
+}
+
 QSC_EXPORT int32_t QSC_CALL qsc_operand_parse(const char* text, size_t length, int32_t role, qsc_operand* out,
                                               char* error, size_t error_size) {
   if (role < QSC_ROLE_VALUE || role > QSC_ROLE_ANY) return Refused(QSC_BAD_INPUT, "unknown role", error, error_size);

@@ -119,6 +119,13 @@ QSC_EXPORT int32_t QSC_CALL qsc_device_kind_count(void);
 QSC_EXPORT const qsc_device_kind *QSC_CALL qsc_device_kind_at(int32_t index);
 /* The kind named `name` (upper case, "SM"), or NULL. */
 QSC_EXPORT const qsc_device_kind *QSC_CALL qsc_device_kind_find(const char *name, size_t length);
+/* Where a kind lies in the image, for reading it directly: its `count` cells
+ * (for T the current values, Tcur), and its `count` comment entries of
+ * QSMA_COMMENT_BYTES bytes each (NULL when the kind has none).  NULL for a
+ * NULL image or a kind not given by the functions above.  Read only: writes
+ * go through the checked write. */
+QSC_EXPORT const int32_t *QSC_CALL qsc_device_cells(const MH_SHARED_STRUCTURE *image, const qsc_device_kind *kind);
+QSC_EXPORT const char *QSC_CALL qsc_device_comments(const MH_SHARED_STRUCTURE *image, const qsc_device_kind *kind);
 
 /* ---- Operands ----------------------------------------------------------- */
 

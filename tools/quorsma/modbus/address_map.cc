@@ -7,23 +7,23 @@
 namespace quorsma::tool::modbus {
 namespace {
 
-#define QSMA_KIND(name, hex, bit, count, writable, field) \
-  DeviceKind { name, hex, bit, count, writable, offsetof(MH_SHARED_STRUCTURE, field) }
+#define QSMA_KIND(name, hex, bit, count, writable, kind) \
+  DeviceKind { name, hex, bit, count, writable, qsc_device_kind_find(kind, sizeof kind - 1) }
 
 const DeviceKind kKinds[] = {
-    QSMA_KIND("X", true, true, QSMA_AREA_SMALL, true, X),
-    QSMA_KIND("Y", true, true, QSMA_AREA_SMALL, true, Y),
-    QSMA_KIND("M", false, true, QSMA_AREA_LARGE, true, M),
-    QSMA_KIND("L", false, true, QSMA_AREA_LARGE, true, L),
-    QSMA_KIND("B", true, true, QSMA_AREA_LARGE, true, B),
-    QSMA_KIND("S", false, true, QSMA_AREA_SMALL, true, S),
-    QSMA_KIND("SM", false, true, QSMA_AREA_SMALL, false, SM),
-    QSMA_KIND("D", false, false, QSMA_AREA_LARGE, true, D),
-    QSMA_KIND("W", true, false, QSMA_AREA_LARGE, true, W),
-    QSMA_KIND("R", false, false, QSMA_AREA_SMALL, false, R),
-    QSMA_KIND("Z", false, false, QSMA_AREA_SMALL, true, Z),
-    QSMA_KIND("Tcur", false, false, QSMA_AREA_SMALL, false, Tcur),
-    QSMA_KIND("Tset", false, false, QSMA_AREA_SMALL, false, Tset),
+    QSMA_KIND("X", true, true, QSMA_AREA_SMALL, true, "X"),
+    QSMA_KIND("Y", true, true, QSMA_AREA_SMALL, true, "Y"),
+    QSMA_KIND("M", false, true, QSMA_AREA_LARGE, true, "M"),
+    QSMA_KIND("L", false, true, QSMA_AREA_LARGE, true, "L"),
+    QSMA_KIND("B", true, true, QSMA_AREA_LARGE, true, "B"),
+    QSMA_KIND("S", false, true, QSMA_AREA_SMALL, true, "S"),
+    QSMA_KIND("SM", false, true, QSMA_AREA_SMALL, false, "SM"),
+    QSMA_KIND("D", false, false, QSMA_AREA_LARGE, true, "D"),
+    QSMA_KIND("W", true, false, QSMA_AREA_LARGE, true, "W"),
+    QSMA_KIND("R", false, false, QSMA_AREA_SMALL, false, "R"),
+    QSMA_KIND("Z", false, false, QSMA_AREA_SMALL, true, "Z"),
+    QSMA_KIND("Tcur", false, false, QSMA_AREA_SMALL, false, "T"),
+    DeviceKind{"Tset", false, false, QSMA_AREA_SMALL, false, nullptr},
 };
 
 #undef QSMA_KIND
@@ -47,7 +47,7 @@ const DeviceKind* FindDeviceKind(std::string_view name) {
 }
 
 const int32_t* DeviceCells(const MH_SHARED_STRUCTURE* image, const DeviceKind& kind) {
-  return reinterpret_cast<const int32_t*>(reinterpret_cast<const char*>(image) + kind.offset);
+  return kind.cells_of != nullptr ? qsc_device_cells(image, kind.cells_of) : image->Tset;
 }
 
 std::string DeviceName(const DeviceKind& kind, int32_t number) {

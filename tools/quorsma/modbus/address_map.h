@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "quorsma/client.h"
 #include "quorsma/quorsma.h"
 
 namespace quorsma::tool::modbus {
@@ -36,7 +37,9 @@ struct DeviceKind {
   // Whether the library's device write (SetSma) writes this kind; the others
   // (SM, R, timer values) can only be mapped read-only.
   bool writable;
-  std::size_t offset;   // of the area in the image
+  // The client library's kind whose cells these are (T for Tcur); null for
+  // the timers' set values (Tset), which no kind names.
+  const qsc_device_kind* cells_of;
 };
 
 // The kind called `name` (case sensitive), or null.

@@ -8,34 +8,9 @@
 namespace quorsma::tool::opcua {
 namespace {
 
-struct KindCells {
-  const char* name;
-  std::size_t cells;    // offset of the value cells
-  std::size_t comment;  // offset of the comment area, 0: none
-};
-
-#define QSMA_CELLS(name, field, comment) \
-  KindCells { name, offsetof(MH_SHARED_STRUCTURE, field), comment }
-#define QSMA_COMMENTS(field) offsetof(MH_SHARED_STRUCTURE, field)
-
-// Z is left out: index registers belong to the program that runs the ladder.
-const KindCells kKinds[] = {
-    QSMA_CELLS("X", X, QSMA_COMMENTS(CommentX)),   QSMA_CELLS("Y", Y, QSMA_COMMENTS(CommentY)),
-    QSMA_CELLS("M", M, QSMA_COMMENTS(CommentM)),   QSMA_CELLS("L", L, QSMA_COMMENTS(CommentL)),
-    QSMA_CELLS("B", B, QSMA_COMMENTS(CommentB)),   QSMA_CELLS("S", S, QSMA_COMMENTS(CommentS)),
-    QSMA_CELLS("SM", SM, QSMA_COMMENTS(CommentSM)), QSMA_CELLS("D", D, QSMA_COMMENTS(CommentD)),
-    QSMA_CELLS("W", W, QSMA_COMMENTS(CommentW)),   QSMA_CELLS("R", R, QSMA_COMMENTS(CommentR)),
-    QSMA_CELLS("T", Tcur, QSMA_COMMENTS(CommentT)),
-};
-
-#undef QSMA_CELLS
-#undef QSMA_COMMENTS
-
-const KindCells* FindCells(const char* name) {
-  for (const KindCells& kind : kKinds)
-    if (std::strcmp(kind.name, name) == 0) return &kind;
-  return nullptr;
-}
+// Every kind with comments is served; Z is left out: index registers belong
+// to the program that runs the ladder.
+bool Served(const qsc_device_kind* kind) { return kind != nullptr && std::strcmp(kind->name, "Z") != 0; }
 
 class Builder {
  public:
@@ -50,8 +25,7 @@ class Builder {
       return false;
     }
     const qsc_device_kind* kind = qsc_device_kind_find(kind_name, std::strlen(kind_name));
-    const KindCells* cells = FindCells(kind_name);
-    if (kind == nullptr || cells == nullptr) {
+    if (!Served(kind)) {
       *error = std::string(kind_name) + " devices are not served";
       return false;
     }
@@ -61,12 +35,11 @@ class Builder {
     char text[32];
     qsc_device_text(kind_name, number, text, sizeof text);
     node.operand = text;
-    const char* base = reinterpret_cast<const char*>(image_);
-    node.cell = reinterpret_cast<const int32_t*>(base + cells->cells) + number;
+    node.cell = qsc_device_cells(image_, kind) + number;
     node.shape = node.kind == "T" ? NodeShape::kTimer : kind->is_bit ? NodeShape::kBit : NodeShape::kRegister;
     node.writable = node.shape != NodeShape::kTimer && kind->writable &&
                     qsc_permission_allows(allow_write_, kind_name, number, 1) == 1;
-    const char* comment = base + cells->comment + static_cast<std::size_t>(number) * QSMA_COMMENT_BYTES;
+    const char* comment = qsc_device_comments(image_, kind) + static_cast<std::size_t>(number) * QSMA_COMMENT_BYTES;
     if (comment[0] != '\0') {
       char utf8[QSMA_COMMENT_BYTES * 3 + 1];
       const std::size_t n = qsc_cp949_to_utf8(comment, strnlen(comment, QSMA_COMMENT_BYTES - 1), utf8, sizeof utf8);
@@ -78,12 +51,12 @@ class Builder {
 
   // Every device of the comment areas whose comment is not empty.
   bool AddCommented(std::string* error) {
-    const char* base = reinterpret_cast<const char*>(image_);
-    for (const KindCells& cells : kKinds) {
-      const qsc_device_kind* kind = qsc_device_kind_find(cells.name, std::strlen(cells.name));
+    for (int32_t k = 0; k < qsc_device_kind_count(); ++k) {
+      const qsc_device_kind* kind = qsc_device_kind_at(k);
+      if (!Served(kind)) continue;
+      const char* comments = qsc_device_comments(image_, kind);
       for (int32_t n = 0; n < kind->count; ++n)
-        if (base[cells.comment + static_cast<std::size_t>(n) * QSMA_COMMENT_BYTES] != '\0' &&
-            !Add(cells.name, n, error))
+        if (comments[static_cast<std::size_t>(n) * QSMA_COMMENT_BYTES] != '\0' && !Add(kind->name, n, error))
           return false;
     }
     return true;
