@@ -238,6 +238,22 @@ modbus_under_wine() {  # modbus_under_wine BUILD: quorsma modbus answers mbpoll,
   [ $rc -eq 0 ] && echo "mbpoll wrote and read D100 and was refused D200"
   return $rc
 }
+io_under_wine() {  # io_under_wine BUILD: quorsma io polls a station (quorsma modbus, also under wine)
+  local dir=$1/tools/quorsma port log out rc=0
+  port=$(free_port); log="$WINEPREFIX.station.log"
+  QUORSMA_SECTION=qsma_wine_station_$$ start_server "$dir" "$log" ./quorsma.exe modbus \
+     --listen "127.0.0.1:$port" --allow-write D100..D109
+  wait_for_line "$log" "listening on" || { stop_server "$log"; return 1; }
+  out=$(timeout 20 mbpoll -m tcp -p "$port" -a 1 -t 4 -0 -r 100 -1 127.0.0.1 4321 2>&1) || { echo "$out"; rc=1; }
+  printf 'station s tcp 127.0.0.1:%s unit 1\nread holding-registers 100 D500 2\n' "$port" >"$dir/wine_station.io"
+  out=$(cd "$dir" && QUORSMA_SECTION=qsma_wine_io_$$ run_wine 60 ./quorsma.exe io wine_station.io --once \
+        </dev/null 2>&1 | tr -d '\r')
+  rm -f "$dir/wine_station.io"
+  echo "$out" | grep -q -- "-> D500..D501: 4321 0" || { echo "quorsma io --once: $out"; rc=1; }
+  stop_server "$log" || rc=1
+  [ $rc -eq 0 ] && echo "quorsma io read D100..D101 of a station into D500..D501"
+  return $rc
+}
 serve_under_wine() {  # serve_under_wine BUILD: quorsma serve answers curl; writes refused unless allowed
   local dir=$1/tools/quorsma port log out rc=0
   port=$(free_port); log="$WINEPREFIX.serve.log"
@@ -329,6 +345,7 @@ wine_suites() {  # wine_suites ARCH: every suite of one build under its wine
   step "$arch private-profile differential (Linux vs Windows)" profile_differential "$build"
   step "$arch quorsma tool under wine (run, demo, dump and restore)" tool_smoke "$build"
   step "$arch quorsma modbus under wine answering mbpoll" modbus_under_wine "$build"
+  step "$arch quorsma io under wine polling a station" io_under_wine "$build"
   step "$arch quorsma serve under wine answering curl" serve_under_wine "$build"
   step "$arch quorsma mqtt under wine publishing to mosquitto" mqtt_under_wine "$build"
   if [ "$arch" = win64 ]; then

@@ -1,9 +1,6 @@
 #include "io_program.h"
 
-#include <unistd.h>
-
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -12,6 +9,7 @@
 
 #include "health_file.h"
 #include "image_access.h"
+#include "process.h"
 #include "quorsma/client.h"
 #include "station_worker.h"
 
@@ -54,7 +52,7 @@ void PublishHealth(const std::vector<std::unique_ptr<StationWorker>>& workers, b
   for (const auto& worker : workers)
     for (const auto& health : worker->health()) stations.push_back(health.get());
   std::string error;
-  if (!WriteHealthFile(FormatHealth(stations, static_cast<long>(getpid()), running, NowUnixMs()), &error) &&
+  if (!WriteHealthFile(FormatHealth(stations, OwnProcessId(), running, NowUnixMs()), &error) &&
       !*warned) {
     std::fprintf(stderr, "quorsma: warning: %s; quorsma info shows no station health\n", error.c_str());
     *warned = true;
@@ -70,8 +68,8 @@ int RunIo(const Config& config, MH_SHARED_STRUCTURE* image, const IoOptions& opt
     std::fprintf(stderr, "quorsma: error: %s\n", reason);
     return 1;
   }
-  smSethWndComm(static_cast<QSMA_HWND>(getpid()));
-  std::signal(SIGPIPE, SIG_IGN);
+  smSethWndComm(static_cast<QSMA_HWND>(OwnProcessId()));
+  IgnoreBrokenPipes();
 
   ImageAccess access(image);
   std::vector<std::unique_ptr<StationWorker>> workers = MakeWorkers(config, &access, options.verbose);

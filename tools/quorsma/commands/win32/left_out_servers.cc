@@ -18,8 +18,4 @@ void AddLeftOut(CLI::App& app, const std::string& name, const std::string& what,
 
 void AddOpcuaCommand(CLI::App& app, int* exit_code) { AddLeftOut(app, "opcua", "OPC UA server", exit_code); }
 
-void AddIoCommand(CLI::App& app, int* exit_code) {
-  AddLeftOut(app, "io", "Modbus TCP and RTU communication program", exit_code);
-}
-
 }  // namespace quorsma::tool
