@@ -223,29 +223,32 @@ wait_for_line() {  # wait_for_line LOG TEXT: up to 60 s for the server's first l
   for i in $(seq 1 600); do grep -q "$2" "$1" 2>/dev/null && return 0; sleep 0.1; done
   echo "the server never said '$2':"; cat "$1"; return 1
 }
+station_port=""
+start_station() {  # start_station DIR LOG SECTION: quorsma modbus under wine on a free port, D100 set to 4321 by mbpoll
+  local out
+  station_port=$(free_port)
+  QUORSMA_SECTION=$3 start_server "$1" "$2" ./quorsma.exe modbus --listen "127.0.0.1:$station_port" \
+     --allow-write D100..D109
+  wait_for_line "$2" "listening on" || { stop_server "$2"; return 1; }
+  out=$(timeout 20 mbpoll -m tcp -p "$station_port" -a 1 -t 4 -0 -r 100 -1 127.0.0.1 4321 2>&1) ||
+    { echo "$out"; stop_server "$2"; return 1; }
+}
 modbus_under_wine() {  # modbus_under_wine BUILD: quorsma modbus answers mbpoll, writes only where allowed
-  local dir=$1/tools/quorsma port log out rc=0
-  port=$(free_port); log="$WINEPREFIX.modbus.log"
-  QUORSMA_SECTION=qsma_wine_modbus_$$ start_server "$dir" "$log" ./quorsma.exe modbus \
-     --listen "127.0.0.1:$port" --allow-write D100..D109
-  wait_for_line "$log" "listening on" || { stop_server "$log"; return 1; }
-  out=$(timeout 20 mbpoll -m tcp -p "$port" -a 1 -t 4 -0 -r 100 -1 127.0.0.1 4321 2>&1) || { echo "$out"; rc=1; }
-  out=$(timeout 20 mbpoll -m tcp -p "$port" -a 1 -t 4 -0 -r 100 -c 2 -1 127.0.0.1 2>&1)
+  local dir=$1/tools/quorsma log="$WINEPREFIX.modbus.log" out rc=0
+  start_station "$dir" "$log" "qsma_wine_modbus_$$" || return 1
+  out=$(timeout 20 mbpoll -m tcp -p "$station_port" -a 1 -t 4 -0 -r 100 -c 2 -1 127.0.0.1 2>&1)
   echo "$out" | grep -Eq '^\[100\]:[[:space:]]+4321' || { echo "D100 did not read back 4321:"; echo "$out"; rc=1; }
   # D200 is outside --allow-write: the write is refused with an exception.
-  out=$(timeout 20 mbpoll -m tcp -p "$port" -a 1 -t 4 -0 -r 200 -1 127.0.0.1 7 2>&1) && { echo "$out"; rc=1; }
+  out=$(timeout 20 mbpoll -m tcp -p "$station_port" -a 1 -t 4 -0 -r 200 -1 127.0.0.1 7 2>&1) && { echo "$out"; rc=1; }
   stop_server "$log" || rc=1
   [ $rc -eq 0 ] && echo "mbpoll wrote and read D100 and was refused D200"
   return $rc
 }
 io_under_wine() {  # io_under_wine BUILD: quorsma io polls a station (quorsma modbus, also under wine)
-  local dir=$1/tools/quorsma port log out rc=0
-  port=$(free_port); log="$WINEPREFIX.station.log"
-  QUORSMA_SECTION=qsma_wine_station_$$ start_server "$dir" "$log" ./quorsma.exe modbus \
-     --listen "127.0.0.1:$port" --allow-write D100..D109
-  wait_for_line "$log" "listening on" || { stop_server "$log"; return 1; }
-  out=$(timeout 20 mbpoll -m tcp -p "$port" -a 1 -t 4 -0 -r 100 -1 127.0.0.1 4321 2>&1) || { echo "$out"; rc=1; }
-  printf 'station s tcp 127.0.0.1:%s unit 1\nread holding-registers 100 D500 2\n' "$port" >"$dir/wine_station.io"
+  local dir=$1/tools/quorsma log="$WINEPREFIX.station.log" out rc=0
+  start_station "$dir" "$log" "qsma_wine_station_$$" || return 1
+  printf 'station s tcp 127.0.0.1:%s unit 1\nread holding-registers 100 D500 2\n' "$station_port" \
+    >"$dir/wine_station.io"
   out=$(cd "$dir" && QUORSMA_SECTION=qsma_wine_io_$$ run_wine 60 ./quorsma.exe io wine_station.io --once \
         </dev/null 2>&1 | tr -d '\r')
   rm -f "$dir/wine_station.io"
