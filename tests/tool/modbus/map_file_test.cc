@@ -1,6 +1,10 @@
 // Map files: what is refused, with its line, and the shape of what is taken.
 #include "modbus/map_file.h"
 
+#include <fstream>
+#include <iterator>
+#include <string>
+
 #include "modbus_test_support.h"
 
 namespace quorsma::tool::modbus::testing {
@@ -60,7 +64,10 @@ TEST(MapFileTest, RefusesOverlapsAndReportsEveryError) {
 TEST(MapFileTest, TheExampleMapLoads) {
   AddressMap map;
   std::vector<std::string> errors;
-  EXPECT_TRUE(LoadMapFile(QSMA_MODBUS_EXAMPLE_MAP, &map, &errors)) << (errors.empty() ? "" : errors[0]);
+  std::ifstream in(QSMA_MODBUS_EXAMPLE_MAP, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_FALSE(text.empty());
+  EXPECT_TRUE(ParseMapText(text, QSMA_MODBUS_EXAMPLE_MAP, &map, &errors)) << (errors.empty() ? "" : errors[0]);
 }
 
 TEST(MapFileTest, TheServerRefusesBadInputAndServesNothing) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/input_file.h"
 #include "cli/library_messages.h"
 #include "cli/terminal.h"
 #include "io/io_config.h"
@@ -26,10 +27,12 @@ constexpr std::uintmax_t kMaxConfigBytes = 1u << 20;
 
 int RunIoCommand(const IoArgs& args) {
   // A missing file, a directory or a FIFO reads as for every command.
-  if (!CheckInputFiles({args.config_file}, kMaxConfigBytes)) return kExitBadInput;
+  std::string text;
+  std::string read_error;
+  if (!ReadInputFile(args.config_file, kMaxConfigBytes, &text, &read_error)) return BadInput(read_error);
   io::Config config;
   std::vector<std::string> errors;
-  if (!io::LoadConfigFile(args.config_file, &config, &errors)) {
+  if (!io::ParseConfigText(text, args.config_file, &config, &errors)) {
     for (const std::string& error : errors) std::fprintf(stderr, "%s\n", error.c_str());
     return BadInput("the configuration is refused; nothing is started");
   }

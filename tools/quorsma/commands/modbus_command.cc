@@ -8,6 +8,7 @@
 #include "modbus/address_map.h"
 #include "modbus/socket_system.h"
 #include "cli/commands.h"
+#include "cli/input_file.h"
 #include "cli/library_messages.h"
 #include "cli/terminal.h"
 #include "modbus/map_file.h"
@@ -16,6 +17,9 @@
 
 namespace quorsma::tool {
 namespace {
+
+// A map file is a short list of ranges.
+constexpr std::uintmax_t kMaxMapFileBytes = 1u << 20;
 
 const modbus::ServerOptions kDefaults;
 
@@ -57,8 +61,12 @@ int Serve(const ModbusArgs& args) {
 
   modbus::AddressMap map = modbus::DefaultMap();
   if (!args.map_file.empty()) {
+    // A missing file, a directory or a FIFO reads as for every command.
+    std::string text;
+    std::string read_error;
+    if (!ReadInputFile(args.map_file, kMaxMapFileBytes, &text, &read_error)) return BadInput(read_error);
     std::vector<std::string> errors;
-    if (!modbus::LoadMapFile(args.map_file, &map, &errors)) {
+    if (!modbus::ParseMapText(text, args.map_file, &map, &errors)) {
       for (const std::string& error : errors) std::fprintf(stderr, "%s\n", error.c_str());
       return BadInput("the map file is refused; nothing is served");
     }

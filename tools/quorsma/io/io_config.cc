@@ -2,8 +2,6 @@
 
 #include <cctype>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -12,7 +10,6 @@
 namespace quorsma::tool::io {
 namespace {
 
-constexpr std::uintmax_t kMaxConfigBytes = 1 << 20;
 
 std::vector<std::string> SplitFields(const std::string& line) {
   std::vector<std::string> fields;
@@ -323,26 +320,6 @@ bool ParseConfigText(const std::string& text, const std::string& name, Config* c
   if (errors->size() != errors_before) return false;
   *config = std::move(parsed);
   return true;
-}
-
-bool LoadConfigFile(const std::string& path, Config* config, std::vector<std::string>* errors) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) {
-    errors->push_back(path + ": not a regular file that can be read");
-    return false;
-  }
-  if (std::filesystem::file_size(path, error) > kMaxConfigBytes) {
-    errors->push_back(path + ": larger than 1 MiB; a configuration is a short list of stations");
-    return false;
-  }
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (!in && !in.eof()) {
-    errors->push_back(path + ": cannot be read");
-    return false;
-  }
-  return ParseConfigText(bytes.str(), path, config, errors);
 }
 
 }  // namespace quorsma::tool::io

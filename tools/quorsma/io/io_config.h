@@ -118,9 +118,6 @@ struct Config {
 bool ParseConfigText(const std::string& text, const std::string& name, Config* config,
                      std::vector<std::string>* errors);
 
-// Reads and parses a configuration file (a regular file of at most 1 MiB).
-bool LoadConfigFile(const std::string& path, Config* config, std::vector<std::string>* errors);
-
 // "X1F", "D100": one device's operand text.
 std::string DeviceName(const Devices& devices, int32_t offset);
 // "X0..XF", or "X0" for one device.

@@ -2,14 +2,11 @@
 
 #include <cctype>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 namespace quorsma::tool::modbus {
 namespace {
 
-constexpr std::uintmax_t kMaxMapFileBytes = 1 << 20;
 
 std::vector<std::string> SplitFields(const std::string& line) {
   std::vector<std::string> fields;
@@ -152,26 +149,6 @@ bool ParseMapText(const std::string& text, const std::string& name, AddressMap* 
   if (errors->size() != errors_before) return false;
   *map = std::move(parsed);
   return true;
-}
-
-bool LoadMapFile(const std::string& path, AddressMap* map, std::vector<std::string>* errors) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) {
-    errors->push_back(path + ": not a regular file that can be read");
-    return false;
-  }
-  if (std::filesystem::file_size(path, error) > kMaxMapFileBytes) {
-    errors->push_back(path + ": larger than 1 MiB; a map file is a short list of ranges");
-    return false;
-  }
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (!in && !in.eof()) {
-    errors->push_back(path + ": cannot be read");
-    return false;
-  }
-  return ParseMapText(bytes.str(), path, map, errors);
 }
 
 }  // namespace quorsma::tool::modbus

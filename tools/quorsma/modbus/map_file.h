@@ -36,7 +36,4 @@ namespace quorsma::tool::modbus {
 bool ParseMapText(const std::string& text, const std::string& name, AddressMap* map,
                   std::vector<std::string>* errors);
 
-// Reads and parses a map file (a regular file of at most 1 MiB).
-bool LoadMapFile(const std::string& path, AddressMap* map, std::vector<std::string>* errors);
-
 }  // namespace quorsma::tool::modbus
