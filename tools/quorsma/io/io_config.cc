@@ -10,7 +10,6 @@
 namespace quorsma::tool::io {
 namespace {
 
-
 std::vector<std::string> SplitFields(const std::string& line) {
   std::vector<std::string> fields;
   std::string field;

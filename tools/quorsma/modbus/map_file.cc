@@ -7,7 +7,6 @@
 namespace quorsma::tool::modbus {
 namespace {
 
-
 std::vector<std::string> SplitFields(const std::string& line) {
   std::vector<std::string> fields;
   std::string field;
