@@ -156,6 +156,15 @@ run_gtest() {  # run_gtest DIR PROGRAM: runs a Google Test program in DIR under 
   log="$WINEPREFIX.$(basename "$program" .exe).log"
   (cd "$dir" && run_wine 900 "./$program" --gtest_color=no </dev/null) >"$log" 2>&1
   local rc=$?
+  # The wine server of the prefix can be ending just as a program starts, which
+  # then never runs ("wine client error: ... Connection reset by peer"). That is
+  # wine's failure, not the program's: wait for the server to end and run once more.
+  if [ $rc -ne 0 ] && grep -q "^wine client error" "$log"; then
+    echo "wine lost its server before $program ran; running it again"
+    timeout --kill-after=10 120 wineserver -w
+    (cd "$dir" && run_wine 900 "./$program" --gtest_color=no </dev/null) >"$log" 2>&1
+    rc=$?
+  fi
   grep -E '^\[( +PASSED| +FAILED|==========)|Failure$|^\[  FAILED' "$log" | head -60
   [ $rc -eq 124 ] && echo "timed out (see $log)"
   [ $rc -eq 0 ]
