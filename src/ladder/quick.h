@@ -5,8 +5,9 @@
 // write needs nothing beyond the image.  Each function here does its whole
 // instruction in that case and returns true; otherwise it returns false
 // having changed nothing, and the export runs the instruction in full
-// (instructions.h).  Kept free of calls, an export's common case saves no
-// registers and its full form is reached by a jump.
+// (instructions.h).  Kept free of calls, an export's common case makes no
+// call of its own and saves fewer registers, and its full form is reached by
+// a jump.
 #pragma once
 
 #include <cstdint>
