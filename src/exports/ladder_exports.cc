@@ -21,10 +21,10 @@ inline const char* Text(const char* text) { return text ? text : ""; }
 // nothing, and reached by a jump.  They read the context again: the quick
 // form that declined changed nothing, so the instruction is done whole under
 // whichever context they see.
-#define QSMA_FULL_FORM(name, call)                     \
+#define QSMA_FULL_FORM(name, call)                       \
   [[gnu::noinline]] void Full##name(const char* operand) { \
-    const auto& c = Ctx();                               \
-    if (c.image) call;                                   \
+    const auto& c = Ctx();                                 \
+    if (c.image) call;                                     \
   }
 QSMA_FULL_FORM(LD, lad::LD(c, Text(operand)))
 QSMA_FULL_FORM(LDI, lad::LDI(c, Text(operand)))
