@@ -39,7 +39,6 @@
 
 #include "guarded_image.h"
 #include "ladder/instructions.h"
-#include "ladder/quick.h"
 #include "ladder/result_stack.h"
 #include "support/test_env.h"
 
@@ -118,35 +117,10 @@ uint32_t Read32(const uint8_t* p) {
 
 using Text = const char*;
 
-// The instructions with a quick form, as the exports run them: the quick
-// form, and the full form when it declines.
-bool Quick(const Context& c, uint8_t instruction, Text a, Text b) {
-  namespace q = lad::quick;
-  switch (instruction % 56) {
-    case 0: return q::LD(c, a);
-    case 1: return q::LDI(c, a);
-    case 2: return q::AND(c, a);
-    case 3: return q::ANI(c, a);
-    case 4: return q::OR(c, a);
-    case 5: return q::ORI(c, a);
-    case 21: return q::Compare<Form::kLoad, Relation::kEq>(c, a, b);
-    case 26: return q::Compare<Form::kLoad, Relation::kGte>(c, a, b);
-    case 29: return q::Compare<Form::kAnd, Relation::kLt>(c, a, b);
-    case 34: return q::Compare<Form::kOr, Relation::kNeq>(c, a, b);
-    case 38: return q::OUT(c, a, b);
-    case 39: return q::Store(c, a, 1);
-    case 40: return q::Store(c, a, 0);
-    default: return false;
-  }
-}
-
 // One instruction of the engine, or a change another process might make.
-// Bit 0 of `value`, which the instructions with operand texts do not use,
-// runs an instruction with a quick form the exports' way.
 void Execute(State& state, uint8_t instruction, int32_t value, Text a, Text b, Text d) {
   const Context& c = state.context;
   Image& im = *state.image;
-  if ((value & 1) != 0 && Quick(c, instruction, a, b)) return;
   switch (instruction % 56) {
     case 0: lad::LD(c, a); break;
     case 1: lad::LDI(c, a); break;

@@ -43,13 +43,6 @@ enum class Kind : uint8_t {
   kTimer,     // T: the timer's contact
 };
 
-// What a plain write of the letter does after storing the value.
-enum class Store : uint8_t {
-  kGeneral,    // not written plainly (K, T, R and the letters with no plain form)
-  kUnchecked,  // nothing
-  kChecked,    // the area's value-change check
-};
-
 // One device letter as GetSma reads it.  Areas without a value-change check
 // name their own cells as the last logged values, so that their check never
 // finds a change and needs no branch on the letter.
@@ -57,7 +50,6 @@ struct alignas(32) Letter {
   uint8_t base = 0;  // 10 or 16; 0 for a letter with no plain form (no digit is below 0)
   uint8_t end = 0;   // the position after the last digit of a short number: 9 decimal or 7 hexadecimal digits
   Kind read = Kind::kNone;
-  Store write = Store::kGeneral;
   uint32_t cells = 0;     // byte offset of the area in the image
   uint32_t count = 0;     // its cells (0 for K and T)
   uint32_t previous = 0;  // byte offset of the last logged values
@@ -79,17 +71,37 @@ inline void NoChange(const Context&, int32_t) {}
 constexpr uint8_t EndFor(uint8_t base) { return base == 16 ? 8 : 10; }
 
 // A letter whose cells no check watches.
-constexpr Letter Unchecked(uint8_t base, Kind read, Store write, uint32_t cells = 0, int32_t count = 0) {
-  return Letter{base, EndFor(base), read, write, cells, static_cast<uint32_t>(count), cells, 0, 0};
+constexpr Letter Unchecked(uint8_t base, Kind read, uint32_t cells = 0, int32_t count = 0) {
+  return Letter{base, EndFor(base), read, cells, static_cast<uint32_t>(count), cells, 0, 0};
 }
 // A letter of the large areas whose changes are logged.
 constexpr Letter Checked(uint8_t base, uint32_t cells, uint32_t previous, uint32_t always_from = 0,
                          uint32_t always_count = 0) {
-  return Letter{base,       EndFor(base), Kind::kArea,  Store::kChecked, cells,
-                kLargeArea, previous,     always_from, always_count};
+  return Letter{base, EndFor(base), Kind::kArea, cells, kLargeArea, previous, always_from, always_count};
 }
 
 inline constexpr std::size_t kLetterCount = 26;  // A..Z
+
+// Indexed by the letter's distance from 'A'.  S is the step relay here (SM
+// has no plain form).
+inline constexpr std::array<Letter, kLetterCount> kLetters = [] {
+  std::array<Letter, kLetterCount> t{};
+  auto at = [&t](char letter) -> Letter& { return t[static_cast<std::size_t>(letter - 'A')]; };
+  at('B') = Checked(16, offsetof(Image, B), offsetof(Image, LogPrevB));
+  at('D') = Checked(10, offsetof(Image, D), offsetof(Image, LogPrevD), config::kAlwaysRetentiveFirst,
+                    config::kAlwaysRetentiveEnd - config::kAlwaysRetentiveFirst);
+  at('K') = Unchecked(10, Kind::kConstant);
+  at('L') = Checked(10, offsetof(Image, L), offsetof(Image, LogPrevL));
+  at('M') = Checked(10, offsetof(Image, M), offsetof(Image, LogPrevM));
+  at('R') = Unchecked(10, Kind::kArea, offsetof(Image, R), kSmallArea);
+  at('S') = Unchecked(10, Kind::kArea, offsetof(Image, S), kSmallArea);
+  at('T') = Unchecked(10, Kind::kTimer);
+  at('W') = Checked(16, offsetof(Image, W), offsetof(Image, LogPrevW));
+  at('X') = Unchecked(16, Kind::kArea, offsetof(Image, X), kSmallArea);
+  at('Y') = Unchecked(16, Kind::kArea, offsetof(Image, Y), kSmallArea);
+  at('Z') = Unchecked(10, Kind::kArea, offsetof(Image, Z), kSmallArea);
+  return t;
+}();
 
 inline constexpr std::array<Change, kLetterCount> kChanges = [] {
   std::array<Change, kLetterCount> t{};
@@ -102,49 +114,18 @@ inline constexpr std::array<Change, kLetterCount> kChanges = [] {
   return t;
 }();
 
-// Indexed by the letter's distance from 'A'.  S is the step relay here (SM
-// has no plain form).
-constexpr std::array<Letter, kLetterCount> MakeLetters() {
-  std::array<Letter, kLetterCount> t{};
-  auto at = [&t](char letter) -> Letter& { return t[static_cast<std::size_t>(letter - 'A')]; };
-  at('B') = Checked(16, offsetof(Image, B), offsetof(Image, LogPrevB));
-  at('D') = Checked(10, offsetof(Image, D), offsetof(Image, LogPrevD), config::kAlwaysRetentiveFirst,
-                    config::kAlwaysRetentiveEnd - config::kAlwaysRetentiveFirst);
-  at('K') = Unchecked(10, Kind::kConstant, Store::kGeneral);
-  at('L') = Checked(10, offsetof(Image, L), offsetof(Image, LogPrevL));
-  at('M') = Checked(10, offsetof(Image, M), offsetof(Image, LogPrevM));
-  at('R') = Unchecked(10, Kind::kArea, Store::kGeneral, offsetof(Image, R), kSmallArea);
-  at('S') = Unchecked(10, Kind::kArea, Store::kUnchecked, offsetof(Image, S), kSmallArea);
-  at('T') = Unchecked(10, Kind::kTimer, Store::kGeneral);
-  at('W') = Checked(16, offsetof(Image, W), offsetof(Image, LogPrevW));
-  at('X') = Unchecked(16, Kind::kArea, Store::kUnchecked, offsetof(Image, X), kSmallArea);
-  at('Y') = Unchecked(16, Kind::kArea, Store::kUnchecked, offsetof(Image, Y), kSmallArea);
-  at('Z') = Unchecked(10, Kind::kArea, Store::kUnchecked, offsetof(Image, Z), kSmallArea);
-  return t;
-}
-
 // The value of a character as a digit: 0-9, and 10-15 for the upper-case
 // letters A-F (the short numbers take no others); kEnd for the terminator and
 // 255 for anything else.
 inline constexpr uint8_t kEnd = 254;
-constexpr std::array<uint8_t, 256> MakeDigits() {
+inline constexpr std::array<uint8_t, 256> kDigits = [] {
   std::array<uint8_t, 256> t{};
   t.fill(255);
   t[0] = kEnd;
   for (int c = '0'; c <= '9'; ++c) t[static_cast<std::size_t>(c)] = static_cast<uint8_t>(c - '0');
   for (int c = 'A'; c <= 'F'; ++c) t[static_cast<std::size_t>(c)] = static_cast<uint8_t>(c - 'A' + 10);
   return t;
-}
-
-// Both tables in one object, so that code reading both needs one register
-// for their address.
-struct Tables {
-  std::array<Letter, kLetterCount> letters;
-  std::array<uint8_t, 256> digits;
-};
-inline constexpr Tables kTables{MakeLetters(), MakeDigits()};
-inline constexpr const std::array<Letter, kLetterCount>& kLetters = kTables.letters;
-inline constexpr const std::array<uint8_t, 256>& kDigits = kTables.digits;
+}();
 
 inline uint32_t Digit(char c) { return kDigits[static_cast<unsigned char>(c)]; }
 
@@ -185,92 +166,6 @@ inline int32_t ReadOther(const Context& c, const Letter& letter, uint32_t n) {
   if (letter.read == Kind::kConstant) return static_cast<int32_t>(n);
   if (letter.read == Kind::kTimer) return SmaTGet(c, static_cast<int32_t>(n));
   return 0;
-}
-
-// ---- Reads and writes that call nothing ----
-// The ladder exports try these first: an export whose whole work they do
-// makes no call and saves no register.  Each either does all of its access or
-// nothing at all (returns false), and the caller then does the access through
-// ReadDevice / WriteDevice, which repeat the reading of the text.
-
-// The letter of a plain operand and its short number `*n`: a letter with a
-// plain form, one to the longest short number of digits of its base, and
-// the end of the text; null for any other text.  (The first digit is read
-// apart from the others: a loop that started with it cost more.)
-inline const Letter* PlainOperand(const char* operand, uint32_t* n) {
-  const std::size_t k = static_cast<unsigned char>(operand[0]) - std::size_t{'A'};
-  if (k >= kLetterCount) return nullptr;
-  const Letter* letter = &kLetters[k];
-  *n = Digit(operand[1]);
-  if (*n >= letter->base) return nullptr;
-  std::size_t end;
-  return Digits(operand, letter->base, n, &end) && end <= letter->end ? letter : nullptr;
-}
-
-// GetSma of a plain operand whose read needs nothing beyond the image: a
-// cell whose value-change check has nothing to act on, a number beyond its
-// area (0), a constant, and unless `kWritesNothing` the contact of a timer
-// inside the timer area (which writes the timer's copies).  An instruction
-// that may still decline after a first read reads with kWritesNothing, so
-// that a declined instruction has written nothing.
-template <bool kWritesNothing = false>
-inline bool ReadQuick(Image& image, const char* operand, int32_t* value) {
-  uint32_t n;
-  const Letter* found = PlainOperand(operand, &n);
-  if (found == nullptr) return false;
-  const Letter& letter = *found;
-  if (n < letter.count) {
-    const int32_t v = Cells(image, letter.cells)[n];
-    if (Changed(image, letter, n)) return false;
-    *value = v;
-    return true;
-  }
-  switch (letter.read) {
-    case Kind::kConstant: *value = static_cast<int32_t>(n); return true;
-    case Kind::kTimer: {
-      if (kWritesNothing || n >= kSmallArea) return false;  // the general path reports numbers beyond
-      // As SmaTGet: each cell loaded once, the copies hold the values compared.
-      const int32_t current = image.Tcur[n];
-      const int32_t set = image.Tset[n];
-      *value = 0;
-      if (image.Tcoil[n] > 0 && current >= set) {
-        image.TcurCopy[n] = current;
-        image.TsetCopy[n] = set;
-        *value = 1;
-      }
-      return true;
-    }
-    default: *value = 0; return true;
-  }
-}
-
-// Where SetSma puts a value for a plain operand whose write is a plain
-// store: the cell (null for a number beyond its area, which writes nothing),
-// and whether a given value would leave the value-change check nothing to
-// act on.
-struct QuickTarget {
-  int32_t* cell = nullptr;
-  const Letter* letter = nullptr;
-  uint32_t n = 0;
-
-  // True when storing `value` needs no value-change check after it: the
-  // check of a checked area acts only when logging is on (or the register is
-  // saved at every change) and the value differs from the last logged one.
-  bool Quiet(const Image& image, int32_t value) const {
-    if (cell == nullptr || letter->write != Store::kChecked) return true;
-    if (!config::Logging(image) && n - letter->always_from >= letter->always_count) return true;
-    return Cells(const_cast<Image&>(image), letter->previous)[n] == value;
-  }
-};
-
-inline bool WriteTargetQuick(Image& image, const char* operand, QuickTarget* target) {
-  uint32_t n;
-  const Letter* letter = PlainOperand(operand, &n);
-  if (letter == nullptr || letter->write == Store::kGeneral) return false;
-  target->letter = letter;
-  target->n = n;
-  target->cell = n < letter->count ? &Cells(image, letter->cells)[n] : nullptr;
-  return true;
 }
 
 }  // namespace plain

@@ -22,42 +22,28 @@ inline constexpr int32_t kStackCapacity = 100;
 
 namespace detail {
 
-// The index of the top entry for a depth read from the image.  True for the
-// depth of a stack of 1..100 entries, found by one unsigned comparison on the
-// path every instruction takes; otherwise false with -1 for an empty stack
-// (depth 0 or below) and 99 for a depth above 100 (taken as full).
-inline bool TopOf(int32_t depth, int32_t* top) {
-  const uint32_t t = static_cast<uint32_t>(depth) - 1u;
-  if (t < static_cast<uint32_t>(kStackCapacity)) {
-    *top = static_cast<int32_t>(t);
-    return true;
-  }
-  *top = depth <= 0 ? -1 : kStackCapacity - 1;
-  return false;
-}
-
 inline void StackPush(int32_t& depth_cell, int32_t (&cells)[kStackCapacity], int32_t& last, int32_t value) {
   int32_t depth = LoadRelaxed(depth_cell);
-  if (static_cast<uint32_t>(depth) >= static_cast<uint32_t>(kStackCapacity)) {
-    if (depth > 0) return;  // full: the value is dropped
-    depth = 0;
-  }
+  if (depth >= kStackCapacity) return;  // full: the value is dropped
+  if (depth < 0) depth = 0;
   last = value;
   cells[depth] = value;
   depth_cell = depth + 1;
 }
 
 inline int32_t StackPop(int32_t& depth_cell, int32_t (&cells)[kStackCapacity], int32_t& last) {
-  int32_t top;
-  if (!TopOf(LoadRelaxed(depth_cell), &top) && top < 0) {
+  int32_t depth = LoadRelaxed(depth_cell);
+  if (depth <= 0) {
     // Empty: the last pushed value is pushed again and popped at once.
     int32_t value = last;
     cells[0] = value;
     depth_cell = 0;
     return value;
   }
-  depth_cell = top;
-  return cells[top];
+  if (depth > kStackCapacity) depth = kStackCapacity;
+  --depth;
+  depth_cell = depth;
+  return cells[depth];
 }
 
 }  // namespace detail
@@ -76,59 +62,23 @@ inline int32_t Pop(const Context& c) {
 // the current result p is taken off and `combine(p)` takes its place.  The
 // stack cells end exactly as Pop() then Push() leave them, with the depth
 // read once instead of twice.
-// The entry a pop then push works on: the top one, or for an empty stack
-// entry 0 with the last pushed value as the current result.
-inline int32_t CurrentResult(Image& im, int32_t* top) {
-  if (detail::TopOf(LoadRelaxed(im.ResultDepth), top) || *top >= 0) return im.ResultStack[*top];
-  *top = 0;
-  return im.LastResult;
-}
-
 template <typename Combine>
 inline void ReplaceResult(const Context& c, Combine&& combine) {
   Image& im = *c.image;
-  int32_t top;
-  const int32_t p = CurrentResult(im, &top);
+  int32_t depth = LoadRelaxed(im.ResultDepth);
+  int32_t top = 0;
+  int32_t p;
+  if (depth <= 0) {
+    p = im.LastResult;  // empty: the last pushed value
+  } else {
+    if (depth > kStackCapacity) depth = kStackCapacity;
+    top = depth - 1;
+    p = im.ResultStack[top];
+  }
   int32_t value = combine(p);
   im.LastResult = value;
   im.ResultStack[top] = value;
   im.ResultDepth = top + 1;
-}
-
-// ReplaceResult for a `combine` that may decline: combine(p, &value) returns
-// false to leave the stack untouched, and the caller then does the whole
-// instruction another way.
-template <typename Combine>
-inline bool TryReplaceResult(const Context& c, Combine&& combine) {
-  Image& im = *c.image;
-  int32_t top;
-  const int32_t p = CurrentResult(im, &top);
-  int32_t value;
-  if (!combine(p, &value)) return false;
-  im.LastResult = value;
-  im.ResultStack[top] = value;
-  im.ResultDepth = top + 1;
-  return true;
-}
-
-// Pop() for a `use` that may decline: use(value) sees the value Pop() would
-// give and returns false to leave the stack untouched; when it returns true
-// the stack ends as Pop() leaves it.  `use` does its own work after deciding,
-// so an instruction either completes or changes nothing.
-template <typename Use>
-inline bool TryPop(const Context& c, Use&& use) {
-  Image& im = *c.image;
-  int32_t top;
-  if (!detail::TopOf(LoadRelaxed(im.ResultDepth), &top) && top < 0) {
-    const int32_t value = im.LastResult;
-    if (!use(value)) return false;
-    im.ResultStack[0] = value;
-    im.ResultDepth = 0;
-    return true;
-  }
-  if (!use(im.ResultStack[top])) return false;
-  im.ResultDepth = top;
-  return true;
 }
 
 // Block stack: one copy of each open branch point (MPS pushes, MPP pops).
