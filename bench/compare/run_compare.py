@@ -185,27 +185,36 @@ def main():
         ratios = [o / u for o, u in zip(over, under) if o is not None and u]
         return "%.2f" % statistics.median(ratios) if ratios else "-"
 
+    def lowest(over, under):
+        """The ratio of the two builds' lowest figures: a process lands on one of two speed levels (README), and the
+        lowest figures compare the faster level of each."""
+        o = [v for v in over if v is not None]
+        u = [v for v in under if v is not None]
+        return "%.2f" % (min(o) / min(u)) if o and u and min(u) else "-"
+
     def figure(label, name, kind):
         return [run[name][kind] if name in run else None for run in results[label]]
 
     width = 52
     print()
-    print("CPU time: median of %d rounds (lowest-highest); ratio: %s / %s, the median of the rounds' ratios"
+    print("CPU time: median of %d rounds (lowest-highest); ratio: %s / %s, the median of the rounds' ratios;"
           % (args.rounds, labels[1], labels[0]))
-    print("%-*s %22s %22s %7s" % (width, "figure", labels[0], labels[1], "ratio"))
+    print("lowest: the ratio of the lowest figures")
+    print("%-*s %22s %22s %7s %7s" % (width, "figure", labels[0], labels[1], "ratio", "lowest"))
     for _, name, text, kind in FIGURES:
         values = [figure(label, name, kind) for label in labels]
         unit = "ns/step" if kind == "step" else "ns"
         shown = [spread([v for v in vs if v is not None]) for vs in values]
-        print("%-*s %22s %22s %7s" % (width, text + " [" + unit + "]", shown[0], shown[1],
-                                       paired(values[1], values[0])))
+        print("%-*s %22s %22s %7s %7s" % (width, text + " [" + unit + "]", shown[0], shown[1],
+                                           paired(values[1], values[0]), lowest(values[1], values[0])))
     for text, over, under in RATIOS:
         values = []
         for label in labels:
             o, u = figure(label, over, "step"), figure(label, under, "step")
             values.append([a / b if a is not None and b else None for a, b in zip(o, u)])
         shown = [spread([v for v in vs if v is not None]) for vs in values]
-        print("%-*s %22s %22s %7s" % (width, text, shown[0], shown[1], paired(values[1], values[0])))
+        print("%-*s %22s %22s %7s %7s" % (width, text, shown[0], shown[1], paired(values[1], values[0]),
+                                           lowest(values[1], values[0])))
     if counts:
         print()
         print("instructions per operation (callgrind, exact)")
