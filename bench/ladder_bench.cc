@@ -1,9 +1,10 @@
 // Ladder evaluation through the exported functions: a generated program of
 // 1,000 rungs (about 5,000 instructions) called as straight-line code, the
 // way a compiled ladder program calls the library, with END once per scan;
-// the same steps run from a table by a client loop over the exports; beside
-// them the same rungs as plain C++ on plain arrays, the table run by a
-// hand-written interpreter over plain arrays, and END alone.
+// the same steps run from a table by a client loop over the exports, and by
+// the same loop calling empty functions instead; beside them the same rungs
+// as plain C++ on plain arrays, the table run by a hand-written interpreter
+// over plain arrays, and END alone.
 //
 // The library maps its section when it is loaded.  Run with QUORSMA_SECTION
 // set to a name of your own; without it the program runs itself again with a
@@ -41,6 +42,7 @@ using quorsma::bench::PlainImage;
 using quorsma::bench::RunExported;
 using quorsma::bench::RunPlain;
 using quorsma::bench::TableClient;
+using quorsma::bench::TableDispatch;
 using quorsma::bench::TableInterpreter;
 
 MH_SHARED_STRUCTURE* Image() {
@@ -146,6 +148,23 @@ void BM_ScanTableLoop(benchmark::State& state) {
   CountInstructions(state);
 }
 BENCHMARK(BM_ScanTableLoop)->Unit(benchmark::kMicrosecond)->Repetitions(7)->DisplayAggregatesOnly(true);
+
+// The same loop with empty functions in place of the exports.
+void BM_ScanTableDispatch(benchmark::State& state) {
+  MH_SHARED_STRUCTURE* image = Image();
+  if (image == nullptr) {
+    state.SkipWithError("the library has no image");
+    return;
+  }
+  const TableDispatch dispatch(image);
+  int scan = 0;
+  for (auto _ : state) {
+    Drive(*image, scan++);
+    dispatch.RunScan();
+  }
+  CountInstructions(state);
+}
+BENCHMARK(BM_ScanTableDispatch)->Unit(benchmark::kMicrosecond)->Repetitions(7)->DisplayAggregatesOnly(true);
 
 void BM_ScanPlainCpp(benchmark::State& state) {
   static PlainImage plain;

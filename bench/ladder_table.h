@@ -1,9 +1,12 @@
-// Two ways to run the step table of the generated program (kProgramTable):
+// Three ways to run the step table of the generated program (kProgramTable):
 //
 //   TableClient       a client's table-driven loop over the library: a switch
 //                     on each step's instruction calls its export with the
 //                     step's operand texts, PulseSlot is written before edge
 //                     steps and END called once per scan;
+//   TableDispatch     the same loop calling an empty function of the
+//                     program's own instead of each export: what the loop and
+//                     one call a step cost before any instruction works;
 //   TableInterpreter  a hand-written interpreter of the same steps over plain
 //                     int32 arrays: the same switch, with operands resolved
 //                     to cells when it is built and a result stack and a
@@ -58,6 +61,46 @@ class TableClient {
       }
     }
     ::END();
+  }
+
+ private:
+  MH_SHARED_STRUCTURE* image_;
+};
+
+// Empty stand-ins of the exports' shapes, which the compiler may neither
+// inline nor leave out.
+[[gnu::noipa]] inline void NoInstruction() { asm volatile(""); }
+[[gnu::noipa]] inline void NoInstruction(const char* a) { asm volatile("" : : "r"(a)); }
+[[gnu::noipa]] inline void NoInstruction(const char* a, const char* b) { asm volatile("" : : "r"(a), "r"(b)); }
+[[gnu::noipa]] inline void NoInstruction(const char* a, const char* b, const char* c) {
+  asm volatile("" : : "r"(a), "r"(b), "r"(c));
+}
+
+class TableDispatch {
+ public:
+  explicit TableDispatch(MH_SHARED_STRUCTURE* image) : image_(image) {}
+
+  void RunScan() const {
+    int32_t* const pulse_slot = &image_->PulseSlot;
+    for (const ProgramStep& s : kProgramTable) {
+      if (s.slot >= 0) *pulse_slot = s.slot;
+      switch (s.op) {
+        case Op::MPS:
+        case Op::MPP:
+        case Op::ORB:
+        case Op::MEP: NoInstruction(); break;
+        case Op::LAD_OUT:
+        case Op::LD_GT:
+        case Op::AND_LT:
+        case Op::PLS: NoInstruction(s.a, s.b); break;
+        case Op::LAD_PLUS:
+        case Op::LAD_MINUS:
+        case Op::LAD_MULTIPLY:
+        case Op::LADALL_DIVIDE: NoInstruction(s.a, s.b, s.c); break;
+        default: NoInstruction(s.a); break;
+      }
+    }
+    NoInstruction();
   }
 
  private:

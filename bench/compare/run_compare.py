@@ -32,6 +32,7 @@ FIGURES = [
     ("device_bench", "BM_SetSma/plain_Y0", "SetSma Y0", "time"),
     ("ladder_bench", "BM_ScanThroughExports", "1,000 rungs: straight-line export calls", "step"),
     ("ladder_bench", "BM_ScanTableLoop", "1,000 rungs: table-driven loop over the exports", "step"),
+    ("ladder_bench", "BM_ScanTableDispatch", "1,000 rungs: the table loop calling empty functions", "step"),
     ("ladder_bench", "BM_ScanInterpreter", "1,000 rungs: hand-written interpreter, plain arrays", "step"),
     ("ladder_bench", "BM_ScanPlainCpp", "1,000 rungs: plain C++", "step"),
     ("ladder_bench", "BM_End", "END", "time"),
@@ -40,6 +41,7 @@ FIGURES = [
 RATIOS = [
     ("table loop / interpreter", "BM_ScanTableLoop", "BM_ScanInterpreter"),
     ("table loop / straight-line exports", "BM_ScanTableLoop", "BM_ScanThroughExports"),
+    ("the table loop's calls alone / interpreter", "BM_ScanTableDispatch", "BM_ScanInterpreter"),
 ]
 PROGRAMS = ["device_bench", "ladder_bench"]
 # The device benchmarks are short: three repetitions in each run, and their
