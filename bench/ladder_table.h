@@ -6,7 +6,10 @@
 //                     steps and END called once per scan;
 //   TableDispatch     the same loop calling an empty function of the
 //                     program's own instead of each export: what the loop and
-//                     one call a step cost before any instruction works;
+//                     one call a step cost before any instruction works (a
+//                     floor, a little low: its calls are direct, without the
+//                     PLT, and go to four functions instead of one per
+//                     instruction);
 //   TableInterpreter  a hand-written interpreter of the same steps over plain
 //                     int32 arrays: the same switch, with operands resolved
 //                     to cells when it is built and a result stack and a
